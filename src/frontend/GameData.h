@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+// The save file "Resources/Data/GameData.txt": key line, value line, pairs.
+// Every call opens, scans and closes the file; nothing is cached.
+
+// What a read of a missing key yields: callers put these in before reading.
+constexpr int kDefaultMusic = 100;        // volume, 0-100
+constexpr int kDefaultEffects = 100;      // volume, 0-100
+constexpr int kDefaultLevelReached = 0;   // level number, 0-9
+constexpr int kDefaultScore = 0;          // gold
+constexpr int kDefaultTime = 9999;        // whole seconds
+
+// Stores the integer on the line after the first line equal to key in out;
+// leaves out unchanged when the key or a readable 32-bit value is missing.
+void ReadValue(const char* key, int& out);
+// Rewrites every value line that follows a line equal to key with value.
+// The file is replaced atomically, so a failed write leaves the old save.
+void WriteValue(const char* key, const int& value);
+// The decimal text of value, as "%d" writes it.
+std::string IntToText(int value);
