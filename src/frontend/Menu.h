@@ -1,0 +1,50 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <memory>
+
+#include "gfx/Sprite.h"
+
+struct Input;
+class TextRenderer;
+class Game;
+class Audio;
+
+// The front end: main menu, level select with records, options with the two
+// volumes, exit confirmation; and the launching of levels.
+class Menu {
+ public:
+  // Loads the icon and applies the stored volumes to the audio (may be null).
+  Menu(SDL_Window* window, SDL_Renderer* renderer, Input* input, TextRenderer* text, Game* game,
+       Audio* audio, int* playing);
+
+  // The four screens: each draws, then reacts to at most one key.
+  void MainMenu();
+  void LevelSelect();
+  void Options();
+  void ExitConfirm();
+  // Measures "Resources/Data/Level<levelChoice>.txt" and starts it in the game.
+  void LaunchLevel();
+  // Reads both volumes from the save file (clamped to 0-100).
+  void LoadVolumes();
+  // Draws the high score and best time of levelChoice.
+  void DrawRecords();
+
+  SDL_Window* window = nullptr;      // not owned
+  SDL_Renderer* renderer = nullptr;  // not owned
+  std::unique_ptr<Sprite> icon;
+  Input* input = nullptr;            // not owned
+  TextRenderer* text = nullptr;      // not owned
+  Game* game = nullptr;              // not owned
+  Audio* audio = nullptr;            // not owned; null when silent
+  int* playing = nullptr;            // the shell's flag
+  int screen = 0;        // 0 main menu, 1 level select, 2 options, 3 exit confirmation
+  int selection = 0;     // 0 Start, 1 Options, 2 Exit
+  int optionsRow = 0;    // 0 music, 1 effects
+  int levelChoice = 0;   // level number 0-9
+  int levelReached = 0;  // highest level number offered, 0-9
+  int musicVolume = 100;
+  int effectsVolume = 100;
+  bool quit = false;
+};
