@@ -71,5 +71,4 @@ class Game {
   void Step();
   // The player branch of a step; false when the level ended in it.
   bool UpdatePlayer();
-  void ReleasePlayer();
 };

@@ -48,6 +48,10 @@ class Level {
   // Why this level cannot be played (an empty grid, no start cell), or empty.
   std::string Unplayable() const;
 
+  // The on-screen test of everything drawn at a level position: whole tiles
+  // on the object's side, so it may be drawn up to a tile past the right and
+  // bottom edges and vanish up to a tile early at the left and top.
+  bool InView(int x, int y, int width, int height) const;
   // The grid cell at (column, row), or '\0' outside the grid or past a short line.
   char Cell(int column, int row) const;
 
