@@ -1,0 +1,49 @@
+#include "FuzzSupport.h"
+
+#include <SDL_ttf.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "base/Clock.h"
+
+namespace fs = std::filesystem;
+
+namespace fuzz {
+namespace {
+SDL_Window* window = nullptr;
+SDL_Renderer* renderer = nullptr;
+}  // namespace
+
+void SetUp() {
+  if (window) return;
+  char pattern[] = "/tmp/ilsmark-fuzz-XXXXXX";
+  std::string folder = mkdtemp(pattern);
+  fs::create_directories(folder + "/Resources");
+  fs::copy(std::string(ILSMARK_RUN_DIR) + "/Resources/Data", folder + "/Resources/Data",
+           fs::copy_options::recursive);
+  fs::create_directory_symlink(std::string(ILSMARK_RUN_DIR) + "/Resources/Assets",
+                               folder + "/Resources/Assets");
+  fs::current_path(folder);
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO);
+  TTF_Init();
+  window = SDL_CreateWindow("fuzz", 0, 0, 1280, 720, 0);
+  renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+  Clock::UseManual(0);
+}
+
+SDL_Window* Window() { return window; }
+SDL_Renderer* Renderer() { return renderer; }
+
+void WriteFile(const std::string& relative, const uint8_t* data, size_t size) {
+  std::FILE* file = std::fopen(relative.c_str(), "wb");
+  if (!file) return;
+  if (size > 0) std::fwrite(data, 1, size, file);
+  std::fclose(file);
+}
+
+}  // namespace fuzz
