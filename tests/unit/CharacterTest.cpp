@@ -112,7 +112,7 @@ TEST(CharacterPhysics, StandsOnAWallRow) {
   EXPECT_FLOAT_EQ(body->verticalSpeed, 350.0f) << "a standing character can jump";
 
   // A fall comes to rest with the bottom edge less than a pixel into the wall row.
-  for (float startY : {60.0f, 71.3f, 20.0f}) {
+  for (float startY : {60.0f, 71.3f, 35.0f}) {
     auto faller = world.Body(100.0f, startY);
     Settle(*faller);
     ASSERT_FALSE(faller->dead);
