@@ -77,10 +77,12 @@ void Level::SetCamera(int x, int y) {
   int height = 0;
   SDL_GetWindowSize(window, &width, &height);
   auto clamp = [this](int wanted, int windowSize, int cells) {
-    // The far limit is tested first, so a level smaller than the window
-    // sits at that (negative) limit.
-    if ((windowSize - 1 + wanted) / tileSize < cells && wanted > 0) return wanted;
-    if ((windowSize - 1 + wanted) / tileSize >= cells) return cells * tileSize - windowSize + 1;
+    // The far edge's cell is worked out in 64 bits so that a wanted position
+    // near the int limit cannot overflow. The far limit is tested first, so a
+    // level smaller than the window sits at that (negative) limit.
+    const long long farCell = (static_cast<long long>(windowSize) - 1 + wanted) / tileSize;
+    if (farCell < cells && wanted > 0) return wanted;
+    if (farCell >= cells) return cells * tileSize - windowSize + 1;
     return 0;
   };
   cameraX = static_cast<float>(clamp(x, width, columns));

@@ -1,0 +1,192 @@
+#include "app/Shell.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/EventHolder.h"
+#include "app/Input.h"
+#include "audio/Audio.h"
+#include "frontend/Menu.h"
+#include "game/Game.h"
+#include "gfx/TextRenderer.h"
+#include "harness/Harness.h"
+
+namespace {
+// A corner of the window that no menu screen draws in.
+constexpr int kMarkX = 1260;
+constexpr int kMarkY = 4;
+
+void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
+
+void PushQuit() {
+  SDL_Event event{};
+  event.type = SDL_QUIT;
+  Push(event);
+}
+
+// Paints a mark on the shell's renderer, to tell whether a frame was cleared.
+void Mark(SDL_Renderer* renderer) {
+  SDL_SetRenderDrawColor(renderer, 0, 255, 0, 255);
+  SDL_Rect rect{kMarkX, kMarkY, 4, 4};
+  SDL_RenderFillRect(renderer, &rect);
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+}
+
+bool Marked(SDL_Renderer* renderer) {
+  SDL_Rect rect{kMarkX + 1, kMarkY + 1, 1, 1};
+  Uint32 pixel = 0;
+  SDL_RenderReadPixels(renderer, &rect, SDL_PIXELFORMAT_ARGB8888, &pixel, 4);
+  return (pixel & 0xFFFFFF) == 0x00FF00;
+}
+
+// Events left over from an earlier test must not leak into the next one.
+void DrainEvents() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+  }
+}
+}  // namespace
+
+TEST(Shell, BuildsAndWiresTheLongLivedObjects) {
+  harness::TempRunFolder folder;
+  DrainEvents();
+  Shell shell;
+  ASSERT_NE(shell.window, nullptr);
+  ASSERT_NE(shell.renderer, nullptr);
+  EXPECT_STREQ(SDL_GetWindowTitle(shell.window), "Ilsmark - Quorvane");
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(shell.window, &width, &height);
+  EXPECT_EQ(width, 1280);
+  EXPECT_EQ(height, 720);
+  EXPECT_EQ(shell.playing, 0);
+
+  ASSERT_TRUE(shell.text && shell.input && shell.events && shell.game && shell.menu);
+  EXPECT_EQ(shell.text->window, shell.window);
+  EXPECT_EQ(shell.text->renderer, shell.renderer);
+  EXPECT_EQ(shell.events->input, shell.input.get());
+  EXPECT_EQ(shell.game->menu, shell.menu.get());
+  EXPECT_EQ(shell.menu->game, shell.game.get());
+  EXPECT_EQ(shell.game->input, shell.input.get());
+  EXPECT_EQ(shell.menu->input, shell.input.get());
+  EXPECT_EQ(shell.game->text, shell.text.get());
+  EXPECT_EQ(shell.menu->text, shell.text.get());
+  EXPECT_EQ(shell.game->playing, &shell.playing);
+  EXPECT_EQ(shell.menu->playing, &shell.playing);
+  EXPECT_EQ(shell.game->renderer, shell.renderer);
+  EXPECT_EQ(shell.menu->renderer, shell.renderer);
+  ASSERT_NE(shell.audio, nullptr) << "the dummy device opens";
+  EXPECT_EQ(shell.game->audio, shell.audio.get());
+  EXPECT_EQ(shell.menu->audio, shell.audio.get());
+}
+
+TEST(Shell, EscapeInTheMenuEndsTheLoopBeforeDrawing) {
+  harness::TempRunFolder folder;
+  DrainEvents();
+  Shell shell;
+  ASSERT_NE(shell.renderer, nullptr);
+
+  // An ordinary menu frame clears the screen.
+  Mark(shell.renderer);
+  EXPECT_TRUE(shell.RunIteration());
+  EXPECT_FALSE(Marked(shell.renderer)) << "a menu frame starts with a clear";
+
+  Mark(shell.renderer);
+  Push(harness::KeyDown(SDLK_ESCAPE));
+  EXPECT_FALSE(shell.RunIteration());
+  EXPECT_TRUE(Marked(shell.renderer)) << "nothing is cleared or drawn once Escape is seen";
+}
+
+TEST(Shell, MenuQuitEndsTheLoopAndRunReturns) {
+  harness::TempRunFolder folder;
+  DrainEvents();
+  Shell shell;
+  shell.menu->quit = true;
+  EXPECT_FALSE(shell.RunIteration());
+  shell.Run();  // returns at once
+  shell.menu->quit = false;
+  Push(harness::KeyDown(SDLK_ESCAPE));
+  shell.Run();
+  EXPECT_TRUE(shell.input->escape);
+}
+
+TEST(Shell, OnlyKeyEventsReachTheInput) {
+  harness::TempRunFolder folder;
+  DrainEvents();
+  Shell shell;
+  // The close button and other events are dropped.
+  PushQuit();
+  SDL_Event motion{};
+  motion.type = SDL_MOUSEMOTION;
+  Push(motion);
+  SDL_Event window{};
+  window.type = SDL_WINDOWEVENT;
+  window.window.event = SDL_WINDOWEVENT_CLOSE;
+  Push(window);
+  EXPECT_TRUE(shell.RunIteration()) << "closing the window does not end the game";
+  EXPECT_TRUE(shell.RunIteration());
+
+  // Key events are applied with the latch, all drained in one pass.
+  Push(harness::KeyDown(SDLK_LEFT));
+  Push(harness::KeyDown(SDLK_r));
+  Push(harness::KeyUp(SDLK_r));
+  EXPECT_TRUE(shell.RunIteration());
+  EXPECT_TRUE(shell.input->left) << "the main menu leaves Left alone";
+  EXPECT_TRUE(shell.input->leftHeld);
+  EXPECT_FALSE(shell.input->keyR) << "pressed and released in one frame: lost";
+  EXPECT_FALSE(shell.input->keyRHeld);
+}
+
+TEST(Shell, UnknownScreenIsABlackFrame) {
+  harness::TempRunFolder folder;
+  DrainEvents();
+  Shell shell;
+  shell.menu->screen = 7;
+  Mark(shell.renderer);
+  EXPECT_TRUE(shell.RunIteration());
+  EXPECT_FALSE(Marked(shell.renderer));
+  SDL_Rect all{0, 0, 1280, 720};
+  std::string pixels(1280 * 720 * 4, '\0');
+  SDL_RenderReadPixels(shell.renderer, &all, SDL_PIXELFORMAT_ARGB8888, pixels.data(), 1280 * 4);
+  bool black = true;
+  for (size_t i = 0; i < pixels.size() && black; i += 4) {
+    black = pixels[i] == 0 && pixels[i + 1] == 0 && pixels[i + 2] == 0;
+  }
+  EXPECT_TRUE(black);
+}
+
+TEST(Shell, EscapeWhilePlayingReturnsToTheMenuNotTheDesktop) {
+  harness::TempRunFolder folder;
+  DrainEvents();
+  Shell shell;
+  shell.playing = 1;
+  Push(harness::KeyDown(SDLK_ESCAPE));
+  EXPECT_TRUE(shell.RunIteration()) << "the game consumes Escape";
+  EXPECT_EQ(shell.playing, 0);
+  EXPECT_FALSE(shell.input->escape);
+  EXPECT_TRUE(shell.RunIteration()) << "the menu does not see the press";
+}
+
+TEST(Shell, NoAudioDeviceRunsSilent) {
+  harness::TempRunFolder folder;
+  DrainEvents();
+  while (Mix_QuerySpec(nullptr, nullptr, nullptr)) Mix_CloseAudio();
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  setenv("SDL_AUDIODRIVER", "no-such-audio-driver", 1);
+  {
+    harness::CaptureStdout out;
+    Shell shell;
+    std::string printed = out.Text();
+    EXPECT_EQ(shell.audio, nullptr);
+    ASSERT_TRUE(shell.game && shell.menu && shell.text && shell.input && shell.events);
+    EXPECT_EQ(shell.game->audio, nullptr);
+    EXPECT_EQ(shell.menu->audio, nullptr);
+    EXPECT_NE(printed.find(", Audio failed. Returning."), std::string::npos) << printed;
+    EXPECT_TRUE(shell.RunIteration());
+  }
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  SDL_InitSubSystem(SDL_INIT_AUDIO);
+}
