@@ -40,6 +40,9 @@ Shell::Shell() {
   // --- Libraries. Their results are not tested: failures show up as the
   // window, renderer, text or audio failures below.
   std::srand(static_cast<unsigned>(std::time(nullptr)));
+  // SDL would turn Ctrl+C and SIGTERM into a quit event, which the loop
+  // ignores; left alone, they end the program as they end any other.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
   TTF_Init();
 

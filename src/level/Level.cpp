@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "actors/Door.h"
 #include "base/LineReader.h"
@@ -13,6 +14,10 @@ constexpr int kTileSize = 32;            // pixels per tile side
 constexpr int kGoldPerCoin = 10;         // gold a coin adds
 constexpr float kExitShare = 0.5f;       // share of the level's gold the door asks for
 constexpr int kExitMessagePoints = 12;   // point size of the coins message
+// The largest grid a level may have: every cell is a path cell, and every
+// wall or platform loads its own tile, so a vast grid would take minutes to
+// build and gigabytes to hold. Shipped levels are a few thousand cells.
+constexpr long long kMaxCells = 250000;
 constexpr char kWall = 'W';
 constexpr char kPlatform = 'P';
 }  // namespace
@@ -260,6 +265,11 @@ void Level::Build() {
 
 std::string Level::Unplayable() const {
   if (lines.empty() || columns <= 0 || rows <= 0) return "the level file is missing or empty";
+  const long long cells = static_cast<long long>(columns) * rows;
+  if (cells > kMaxCells) {
+    return "the level has " + std::to_string(cells) + " cells, more than the " +
+           std::to_string(kMaxCells) + " a level may hold";
+  }
   for (int r = 0; r < rows; ++r)
     for (int c = 0; c < columns; ++c)
       if (Cell(c, r) == 'S') return "";

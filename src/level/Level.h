@@ -45,7 +45,8 @@ class Level {
   // Creates the tiles, path cells, start, door and (through the game) the
   // enemies and pickups from the grid. Called once, after the player exists.
   void Build();
-  // Why this level cannot be played (an empty grid, no start cell), or empty.
+  // Why this level cannot be played (an empty or oversized grid, no start
+  // cell), or empty when it can.
   std::string Unplayable() const;
 
   // The on-screen test of everything drawn at a level position: whole tiles
