@@ -16,10 +16,12 @@
 
 #include "frontend/GameData.h"
 #include "harness/GameHarness.h"
+#include "harness/TestContent.h"
 
 namespace {
 namespace fs = std::filesystem;
 using harness::GameSession;
+using harness::WriteBitmap;
 
 constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 720;
@@ -29,24 +31,12 @@ const char* const kSavePath = "Resources/Data/GameData.txt";
 
 Uint32 Rgb(SDL_Color c) { return (Uint32{c.r} << 16) | (Uint32{c.g} << 8) | c.b; }
 
-void WriteBitmap(const std::string& path, int width, int height, SDL_Color colour) {
-  SDL_Surface* surface =
-      SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, colour.r, colour.g, colour.b));
-  SDL_SaveBMP(surface, path.c_str());
-  SDL_FreeSurface(surface);
-}
-
 std::string SaveFile(const std::map<std::string, std::string>& overrides);
 
 // Plain bitmaps of known sizes in place of the generated art, which may
 // change (the menu's icon is loaded again from them), and a fresh save.
 void UseTestArt(GameSession& session) {
-  const std::string assets = session.folder.Path() + "/Resources/Assets";
-  fs::remove(assets);  // the link to the shared assets, not what it points to
-  fs::create_directory(assets);
-  fs::create_symlink(harness::RunDir() + "/Resources/Assets/DejaVuSans.ttf",
-                     assets + "/DejaVuSans.ttf");
+  const std::string assets = harness::UseOwnAssets(session.folder);
   WriteBitmap(assets + "/MenuIcon.bmp", kIconSize, kIconSize, kIconColour);
   WriteBitmap(assets + "/PlayerStand.bmp", 24, 30, SDL_Color{40, 200, 60, 255});
   WriteBitmap(assets + "/Wall.bmp", 32, 32, SDL_Color{120, 80, 40, 255});
