@@ -108,8 +108,8 @@ TEST(ShippedContent, TilesAndItemsHaveTheSizesTheLevelIsBuiltFrom) {
     int height;
   };
   const Expected pictures[] = {
-      {"Wall.bmp", 32, 32},      {"Platform.bmp", 32, 32},          {"Door.bmp", 32, 32},
-      {"Health.bmp", 100, 12},   {"HealthBackground.bmp", 101, 13},
+      {"Wall.bmp", 32, 32},    {"Platform.bmp", 32, 32},          {"Door.bmp", 32, 32},
+      {"Health.bmp", 100, 12}, {"HealthBackground.bmp", 101, 13},
   };
   for (const Expected& e : pictures) {
     const Image image = PictureFor(e.bitmap);
@@ -178,8 +178,8 @@ TEST(ShippedContent, TheMusicIsLongEnoughAndLoopsWithoutASeam) {
     std::vector<float> steps;
     steps.reserve(frames);
     for (size_t f = 1; f < frames; ++f) {
-      steps.push_back(std::fabs(audio.samples[f * channels + c] -
-                                audio.samples[(f - 1) * channels + c]));
+      steps.push_back(
+          std::fabs(audio.samples[f * channels + c] - audio.samples[(f - 1) * channels + c]));
     }
     std::sort(steps.begin(), steps.end());
     const float typical = steps[steps.size() * 99 / 100];
