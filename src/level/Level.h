@@ -18,8 +18,8 @@ class Level {
  public:
   // Reads the file at path into lines (LF or CR LF); columns and rows are the
   // grid's size as measured by the menu. A missing file leaves lines empty.
-  Level(SDL_Window* window, SDL_Renderer* renderer, const std::string& path, int columns,
-        int rows, Game* game);
+  Level(SDL_Window* window, SDL_Renderer* renderer, const std::string& path, int columns, int rows,
+        Game* game);
   // Frees tiles, path cells and the door.
   ~Level();
   Level(const Level&) = delete;
@@ -39,9 +39,10 @@ class Level {
   // otherwise shows how many coins are missing. Needs a live player.
   void CheckExit();
   // The next cell on a path from (startCol, startRow) to (goalCol, goalRow),
-  // or (-1, -1) when there is none.
-  void FindPath(int startCol, int startRow, int goalCol, int goalRow, int& nextCol,
-                int& nextRow);
+  // or (-1, -1) when there is none. Reads only the cells' blocked flags, which
+  // must not change after Build (the regions of open cells are labelled there);
+  // allocates nothing once openList has grown to its largest size.
+  void FindPath(int startCol, int startRow, int goalCol, int goalRow, int& nextCol, int& nextRow);
   // Creates the tiles, path cells, start, door and (through the game) the
   // enemies and pickups from the grid. Called once, after the player exists.
   void Build();
@@ -66,15 +67,42 @@ class Level {
   int startY = 0;
   float cameraX = 0.0f;
   float cameraY = 0.0f;
-  float gravity = 0.0f;  // pixels per second per second; set by the game after Build
-  Game* game = nullptr;  // not owned
+  float gravity = 0.0f;        // pixels per second per second; set by the game after Build
+  Game* game = nullptr;        // not owned
   std::unique_ptr<Door> door;  // null in a level without a door cell
   std::vector<std::string> lines;
   std::vector<std::unique_ptr<Sprite>> tiles;
-  std::vector<PathNode*> openList;  // not owning: points into nodes
-  std::vector<PathNode> nodes;      // row-major, index row * columns + column
+  // The search's open cells, not owning: points into nodes. Kept as a binary
+  // heap in the order the cells will be expanded, not in the order they opened.
+  std::vector<PathNode*> openList;
+  std::vector<PathNode> nodes;  // row-major, index row * columns + column
 
  private:
+  // What the path search keeps per cell beside its PathNode (same index).
+  struct SearchMark {
+    unsigned stamp = 0;  // the search that last touched the cell; another means untouched
+    unsigned order = 0;  // when the cell entered the open list in that search
+    int heapIndex = -1;  // the cell's place in openList while it is open
+    int region = -1;     // connected region of open searchable cells; -1 for the others
+  };
+
   PathNode* NodeAt(int column, int row);
   bool RunHas(int x, int span, int y, char code) const;
+  // Labels the connected regions of open cells, as the search walks between them.
+  void LabelRegions();
+  // True when a search from start (searchable) can never expand goal.
+  bool CannotReach(PathNode* start, const PathNode* goal);
+  // The cell's bookkeeping; the first touch in a search clears its search fields.
+  SearchMark& Touch(PathNode* node);
+  // True when a is expanded before b: the lower key, among equal keys the later opened.
+  bool ExpandsBefore(const PathNode* a, const PathNode* b) const;
+  void OpenCell(PathNode* node, unsigned order);
+  PathNode* TakeBestCell();
+  void SiftUp(size_t index);
+  void SiftDown(size_t index);
+  void PlaceInHeap(PathNode* node, size_t index);
+  size_t IndexOf(const PathNode* node) const { return static_cast<size_t>(node - nodes.data()); }
+
+  std::vector<SearchMark> marks;  // one per node once labelled
+  unsigned searchStamp = 0;       // the running search's stamp
 };
