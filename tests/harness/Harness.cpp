@@ -82,6 +82,15 @@ SDL_Color PixelAt(int x, int y) {
                    static_cast<Uint8>(pixel), 255};
 }
 
+std::multiset<Mix_Chunk*> PlayingChunks() {
+  std::multiset<Mix_Chunk*> chunks;
+  int channels = Mix_AllocateChannels(-1);
+  for (int channel = 0; channel < channels; ++channel) {
+    if (Mix_Playing(channel)) chunks.insert(Mix_GetChunk(channel));
+  }
+  return chunks;
+}
+
 void ClearWindow() {
   SDL_SetRenderDrawColor(gRenderer, 0, 0, 0, 255);
   SDL_RenderClear(gRenderer);

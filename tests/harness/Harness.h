@@ -1,7 +1,9 @@
 #pragma once
 
 #include <SDL.h>
+#include <SDL_mixer.h>
 
+#include <set>
 #include <string>
 
 // The headless harness: one real 1280x720 window with the software renderer,
@@ -46,6 +48,9 @@ SDL_Event KeyUp(SDL_Keycode key);
 SDL_Color PixelAt(int x, int y);
 // Clears the window to black.
 void ClearWindow();
+
+// The chunks playing on the mixer's channels now, one entry per channel.
+std::multiset<Mix_Chunk*> PlayingChunks();
 // True when any pixel of the rectangle is not black.
 bool AnyLitPixel(int x, int y, int w, int h);
 

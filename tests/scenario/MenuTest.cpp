@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "audio/Audio.h"
+#include "audio/SoundEffect.h"
 #include "frontend/GameData.h"
 #include "harness/GameHarness.h"
 #include "harness/TestContent.h"
@@ -191,9 +193,16 @@ TEST(MenuTest, TheMainMenuDrawsItsLabelsAndTheIconAtTheirPlaces) {
   EXPECT_TRUE(ShowsText(frame, "Exit", 12, 350, 624));
 }
 
-TEST(MenuTest, HoldingZSelectsOnce) {
+TEST(MenuTest, HoldingZSelectsOnceAndPlaysTheCoinSoundOnce) {
   GameSession session;
+  Audio audio;  // the staged effects and music, loaded before the test art replaces them
+  ASSERT_FALSE(audio.failed);
   UseTestArt(session);
+  session.menu.audio = &audio;
+  Mix_Chunk* coin = nullptr;
+  for (const auto& effect : audio.effects)
+    if (effect->name == "Coin.WAV") coin = effect->chunk;
+  ASSERT_NE(coin, nullptr) << "the effects list names Coin.WAV";
   session.WriteLevel(0, SmallLevel("\n", true));
   session.Press(SDLK_z);
   MenuFrame(session);
@@ -205,7 +214,9 @@ TEST(MenuTest, HoldingZSelectsOnce) {
   EXPECT_EQ(session.menu.screen, 1);
   EXPECT_EQ(session.playing, 0) << "auto-repeat must not also start the level";
   EXPECT_EQ(session.game.level, nullptr);
+  EXPECT_EQ(harness::PlayingChunks().count(coin), 1u) << "one selection, one sound";
   session.Release(SDLK_z);
+  session.menu.audio = nullptr;
 }
 
 TEST(MenuTest, WithOnlyLevel1ReachedEveryArrowKeepsIt) {

@@ -11,6 +11,7 @@
 #include "harness/Harness.h"
 
 namespace {
+using harness::PlayingChunks;
 constexpr int kWavRate = 22050;  // samples per second, as the game's sounds
 constexpr int kDefaultVolume = MIX_MAX_VOLUME;
 
@@ -37,16 +38,6 @@ std::string Wav(double seconds, int period = 50) {
   PutLE(wav, dataBytes, 4);
   for (Uint32 i = 0; i < samples; ++i) PutLE(wav, (i / period) % 2 ? 0x2000 : 0xE000, 2);
   return wav;
-}
-
-// The chunks now playing, one entry per busy channel.
-std::multiset<Mix_Chunk*> PlayingChunks() {
-  std::multiset<Mix_Chunk*> chunks;
-  int channels = Mix_AllocateChannels(-1);
-  for (int channel = 0; channel < channels; ++channel) {
-    if (Mix_Playing(channel)) chunks.insert(Mix_GetChunk(channel));
-  }
-  return chunks;
 }
 
 // A run folder with private assets: the music and the effects the tests name.
