@@ -170,6 +170,7 @@ struct Result {
   int coinsReachable = 0;  // coins the player can reach at all (door or not)
   int standingCells = 0;   // reachable cells the player can stand in
   std::vector<Cell> unreachableCoins;
+  std::vector<Cell> deadEnds;  // reachable standing cells from which the door cannot be reached
 };
 
 namespace detail {
@@ -556,6 +557,26 @@ class Analysis {
     result.coinsOnRoute = std::max(bestAtDoor, 0);
     if (!result.doorReachable) result.coinsOnRoute = 0;
     result.coinsReachable = count(any);
+
+    // Dead ends: places the player can get to but never get out of towards
+    // the door. Successors have lower component numbers, so go upwards.
+    std::vector<char> leads(comps, 0);
+    for (int k = 0; k < comps; ++k) {
+      leads[k] = hasDoor[k];
+      for (int v : members[k]) {
+        for (const Move& move : moves_[v]) {
+          int target = comp[Local(move.to)];
+          if (target == k) continue;
+          bool door = false;
+          std::vector<char> ignored(coinCount, 0);
+          Collect(move.swept, ignored, door);
+          if (door || leads[target]) leads[k] = 1;
+        }
+      }
+    }
+    for (int v = 0; v < n; ++v)
+      if (!leads[comp[v]])
+        result.deadEnds.push_back({states_[v] % g_.columns, states_[v] / g_.columns});
     for (size_t i = 0; i < coinCount; ++i)
       if (!any[i]) result.unreachableCoins.push_back(coinCells_[i]);
   }
