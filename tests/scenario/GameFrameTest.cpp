@@ -13,10 +13,13 @@
 #include "actors/Bullet.h"
 #include "actors/Player.h"
 #include "harness/GameHarness.h"
+#include "harness/Screen.h"
 #include "harness/TestContent.h"
 
 namespace {
+using harness::Frame;
 using harness::GameSession;
+using harness::ShowsText;
 using harness::Cell;
 using harness::Room;
 using harness::WriteBitmap;
@@ -43,58 +46,6 @@ void UseTestArt(GameSession& session) {
   WriteBitmap(assets + "/Health.bmp", 100, 12, SDL_Color{220, 30, 30, 255});
   WriteBitmap(assets + "/HealthBackground.bmp", 100, 12, SDL_Color{90, 90, 90, 255});
   session.folder.Write("Resources/Data/PlayerSpriteList.txt", "PlayerStand.bmp\n");
-}
-
-// Everything drawn so far in the window, read back once.
-class Frame {
- public:
-  Frame() : pixels(kWindowWidth * kWindowHeight) {
-    SDL_RenderReadPixels(harness::Renderer(), nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(),
-                         kWindowWidth * 4);
-  }
-  Uint32 At(int x, int y) const { return pixels[y * kWindowWidth + x] & 0xFFFFFF; }
-  bool Lit(int x, int y, int w, int h) const {
-    for (int py = y; py < y + h; ++py)
-      for (int px = x; px < x + w; ++px)
-        if (At(px, py) != 0) return true;
-    return false;
-  }
-
- private:
-  std::vector<Uint32> pixels;
-};
-
-// Succeeds when frame shows line in white at points with its top-left corner
-// at (x, y): the pixels there equal the line rendered alone on black with the
-// game's font. Clears the window.
-testing::AssertionResult ShowsText(const Frame& frame, const std::string& line, int points, int x,
-                                   int y) {
-  TTF_Font* font = TTF_OpenFont("Resources/Assets/DejaVuSans.ttf", points);
-  if (!font) return testing::AssertionFailure() << "the font did not open";
-  SDL_Surface* surface = TTF_RenderText_Solid(font, line.c_str(), SDL_Color{255, 255, 255, 255});
-  TTF_CloseFont(font);
-  if (!surface) return testing::AssertionFailure() << "could not render \"" << line << "\"";
-  SDL_Texture* texture = SDL_CreateTextureFromSurface(harness::Renderer(), surface);
-  SDL_Rect where{x, y, surface->w, surface->h};
-  SDL_FreeSurface(surface);
-  harness::ClearWindow();
-  SDL_RenderCopy(harness::Renderer(), texture, nullptr, &where);
-  SDL_DestroyTexture(texture);
-  Frame reference;
-  harness::ClearWindow();
-  int differing = 0;
-  int lit = 0;
-  for (int py = y; py < y + where.h && py < kWindowHeight; ++py) {
-    for (int px = x; px < x + where.w && px < kWindowWidth; ++px) {
-      if (reference.At(px, py) != 0) ++lit;
-      if (reference.At(px, py) != frame.At(px, py)) ++differing;
-    }
-  }
-  if (lit == 0) return testing::AssertionFailure() << "\"" << line << "\" renders as nothing";
-  if (differing > 0)
-    return testing::AssertionFailure()
-           << differing << " pixels differ from \"" << line << "\" at (" << x << ", " << y << ")";
-  return testing::AssertionSuccess();
 }
 
 // The 40 x 8 room most tests play in: the player starts on the floor.

@@ -18,11 +18,14 @@
 #include "audio/SoundEffect.h"
 #include "frontend/GameData.h"
 #include "harness/GameHarness.h"
+#include "harness/Screen.h"
 #include "harness/TestContent.h"
 
 namespace {
 namespace fs = std::filesystem;
+using harness::Frame;
 using harness::GameSession;
+using harness::ShowsText;
 using harness::WriteBitmap;
 
 constexpr int kWindowWidth = 1280;
@@ -75,52 +78,6 @@ std::string ValueLine(const std::string& text, const std::string& key) {
   while (std::getline(lines, line))
     if (line == key) return std::getline(lines, line) ? line : "";
   return "";
-}
-
-// Everything drawn so far in the window, read back once.
-class Frame {
- public:
-  Frame() : pixels(kWindowWidth * kWindowHeight) {
-    SDL_RenderReadPixels(harness::Renderer(), nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(),
-                         kWindowWidth * 4);
-  }
-  Uint32 At(int x, int y) const { return pixels[y * kWindowWidth + x] & 0xFFFFFF; }
-
- private:
-  std::vector<Uint32> pixels;
-};
-
-// Succeeds when frame shows line in white at points with its top-left corner
-// at (x, y): the pixels there equal the line rendered alone on black with the
-// game's font. Clears the window.
-testing::AssertionResult ShowsText(const Frame& frame, const std::string& line, int points, int x,
-                                   int y) {
-  TTF_Font* font = TTF_OpenFont("Resources/Assets/DejaVuSans.ttf", points);
-  if (!font) return testing::AssertionFailure() << "the font did not open";
-  SDL_Surface* surface = TTF_RenderText_Solid(font, line.c_str(), SDL_Color{255, 255, 255, 255});
-  TTF_CloseFont(font);
-  if (!surface) return testing::AssertionFailure() << "could not render \"" << line << "\"";
-  SDL_Texture* texture = SDL_CreateTextureFromSurface(harness::Renderer(), surface);
-  SDL_Rect where{x, y, surface->w, surface->h};
-  SDL_FreeSurface(surface);
-  harness::ClearWindow();
-  SDL_RenderCopy(harness::Renderer(), texture, nullptr, &where);
-  SDL_DestroyTexture(texture);
-  Frame reference;
-  harness::ClearWindow();
-  int differing = 0;
-  int lit = 0;
-  for (int py = y; py < y + where.h && py < kWindowHeight; ++py) {
-    for (int px = x; px < x + where.w && px < kWindowWidth; ++px) {
-      if (reference.At(px, py) != 0) ++lit;
-      if (reference.At(px, py) != frame.At(px, py)) ++differing;
-    }
-  }
-  if (lit == 0) return testing::AssertionFailure() << "\"" << line << "\" renders as nothing";
-  if (differing > 0)
-    return testing::AssertionFailure()
-           << differing << " pixels differ from \"" << line << "\" at (" << x << ", " << y << ")";
-  return testing::AssertionSuccess();
 }
 
 // One pass of the shell's loop outside play: clear, the current screen, present.
