@@ -1,0 +1,155 @@
+#include "Route.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+constexpr int kLevelCount = 10;  // levels 0 to 9
+
+struct KeyEntry {
+  RouteKey key;
+  const char* name;
+  SDL_Keycode code;
+};
+
+constexpr KeyEntry kKeys[] = {
+    {RouteKey::Left, "left", SDLK_LEFT},   {RouteKey::Right, "right", SDLK_RIGHT},
+    {RouteKey::Down, "down", SDLK_DOWN},   {RouteKey::Jump, "z", SDLK_z},
+    {RouteKey::Shoot, "x", SDLK_x},
+};
+
+bool KeyFromName(const std::string& name, RouteKey& key) {
+  for (const KeyEntry& entry : kKeys) {
+    if (name == entry.name) {
+      key = entry.key;
+      return true;
+    }
+  }
+  return false;
+}
+
+// Reads one whole-number header value; the line must hold nothing else.
+bool ReadHeaderValue(std::istringstream& words, long long low, long long high, long long& value) {
+  std::string rest;
+  return static_cast<bool>(words >> value) && value >= low && value <= high && !(words >> rest);
+}
+
+bool ParseEvent(std::istringstream& words, const Route& route, RouteEvent& event) {
+  long long step = 0;
+  std::string action;
+  std::string keyName;
+  std::string rest;
+  if (!(words >> step >> action >> keyName) || (words >> rest)) return false;
+  if (step < 0 || step >= route.steps) return false;
+  if (action != "press" && action != "release") return false;
+  if (!KeyFromName(keyName, event.key)) return false;
+  event.step = static_cast<int>(step);
+  event.press = action == "press";
+  return true;
+}
+
+// Names the faulty line in error; always false, so a parser can return it.
+bool Fail(std::string& error, int number, const std::string& what) {
+  error = "line " + std::to_string(number) + ": " + what;
+  return false;
+}
+}  // namespace
+
+bool ParseRoute(const std::string& text, Route& route, std::string& error) {
+  Route parsed;
+  bool haveLevel = false;
+  bool haveSeed = false;
+  bool haveSteps = false;
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  while (std::getline(lines, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream words(line);
+    std::string first;
+    if (!(words >> first) || first[0] == '#') continue;  // blank or comment
+
+    long long value = 0;
+    if (first == "level" || first == "seed" || first == "steps") {
+      if (!parsed.events.empty()) return Fail(error, number, first + " after the events");
+      bool& seen = first == "level" ? haveLevel : first == "seed" ? haveSeed : haveSteps;
+      if (seen) return Fail(error, number, first + " given twice");
+      long long high = first == "level" ? kLevelCount - 1 : first == "seed" ? 0xFFFFFFFFLL : 0x7FFFFFFF;
+      if (!ReadHeaderValue(words, first == "steps" ? 1 : 0, high, value))
+        return Fail(error, number, "bad " + first + " value");
+      seen = true;
+      if (first == "level") parsed.level = static_cast<int>(value);
+      if (first == "seed") parsed.seed = static_cast<unsigned>(value);
+      if (first == "steps") parsed.steps = static_cast<int>(value);
+      continue;
+    }
+
+    if (!haveLevel || !haveSeed || !haveSteps)
+      return Fail(error, number, "an event before the level, seed and steps lines");
+    RouteEvent event;
+    std::istringstream eventWords(line);
+    if (!ParseEvent(eventWords, parsed, event))
+      return Fail(error, number,
+                  "expected '<step> press|release left|right|down|z|x' with a step below the "
+                  "step count");
+    if (!parsed.events.empty() && event.step < parsed.events.back().step)
+      return Fail(error, number, "events out of step order");
+    parsed.events.push_back(event);
+  }
+  if (!haveLevel || !haveSeed || !haveSteps) {
+    error = "the level, seed or steps line is missing";
+    return false;
+  }
+  route = parsed;
+  return true;
+}
+
+bool ReadRoute(const std::string& path, Route& route, std::string& error) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    error = "cannot open " + path;
+    return false;
+  }
+  std::ostringstream text;
+  text << file.rdbuf();
+  if (!ParseRoute(text.str(), route, error)) {
+    error = path + ": " + error;
+    return false;
+  }
+  return true;
+}
+
+std::string FormatRoute(const Route& route, const std::string& comment) {
+  std::ostringstream text;
+  text << "# " << comment << "\n";
+  text << "level " << route.level << "\n";
+  text << "seed " << route.seed << "\n";
+  text << "steps " << route.steps << "\n";
+  for (const RouteEvent& event : route.events) {
+    text << event.step << (event.press ? " press " : " release ") << RouteKeyName(event.key)
+         << "\n";
+  }
+  return text.str();
+}
+
+bool WriteRoute(const std::string& path, const Route& route, const std::string& comment) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << FormatRoute(route, comment);
+  return static_cast<bool>(file.flush());
+}
+
+const char* RouteKeyName(RouteKey key) {
+  for (const KeyEntry& entry : kKeys) {
+    if (entry.key == key) return entry.name;
+  }
+  return "?";
+}
+
+SDL_Keycode RouteKeyCode(RouteKey key) {
+  for (const KeyEntry& entry : kKeys) {
+    if (entry.key == key) return entry.code;
+  }
+  return SDLK_UNKNOWN;
+}
