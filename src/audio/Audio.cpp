@@ -20,9 +20,11 @@ const char* const kEffectsListPath = "Resources/Data/FXList.txt";
 const char* const kAssetsFolder = "Resources/Assets/";
 
 // The loader closes the stream; a file that cannot be opened gives a null
-// stream, which the loader refuses, leaving a null chunk.
+// stream, which the loader refuses, leaving a null chunk that plays nothing.
 Mix_Chunk* LoadChunk(const std::string& path) {
-  return Mix_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1);
+  Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1);
+  if (!chunk) std::printf("Sound '%s' not loaded: %s\n", path.c_str(), SDL_GetError());
+  return chunk;
 }
 }  // namespace
 
@@ -44,6 +46,10 @@ Audio::Audio() {
   while (list.Next(line)) {
     Mix_Chunk* chunk = LoadChunk(kAssetsFolder + line);
     effects.push_back(std::make_unique<SoundEffect>(line, chunk));
+  }
+  if (effects.empty()) {
+    std::printf("Effects list '%s' %s; the game plays no effects.\n", kEffectsListPath,
+                list.IsOpen() ? "names no effects" : "cannot be read");
   }
 
   // The music is a chunk looping on a channel of its own for the whole run.
