@@ -1,5 +1,7 @@
 #include "level/Level.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -118,14 +120,46 @@ bool Level::InView(int x, int y, int width, int height) const {
 }
 
 void Level::Draw() {
-  for (const auto& tile : tiles) {
-    if (!tile->texture) continue;
-    SDL_Rect destination{static_cast<int>(static_cast<float>(tile->x) - cameraX),
-                         static_cast<int>(static_cast<float>(tile->y) - cameraY), tile->width,
-                         tile->height};
-    SDL_RenderCopy(tile->renderer, tile->texture, nullptr, &destination);
+  // Build records which tile lies in which cell; a level whose tiles came
+  // some other way draws them all, as the renderer clips what lies outside.
+  const bool indexed = !cellTiles.empty() &&
+                       cellTiles.size() == static_cast<size_t>(rows) * columns &&
+                       indexedTiles == tiles.size();
+  if (!indexed) {
+    for (const auto& tile : tiles) DrawTile(*tile);
+    if (door) door->Draw();
+    return;
+  }
+  // Only the cells whose tile could reach a pixel of the window are visited,
+  // a cell more on every side, in the order Build made the tiles: those left
+  // out would be clipped away whole, so the window shows the same pixels.
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(window, &width, &height);
+  const double t = tileSize;
+  auto cell = [](double index, int last) {
+    if (!(index >= 0.0)) return 0;  // below the grid, or not a number
+    return index >= last ? last : static_cast<int>(index);
+  };
+  const int firstColumn = cell(std::floor((cameraX - widestTile) / t) - 1, columns - 1);
+  const int lastColumn = cell(std::floor((cameraX + width) / t) + 1, columns - 1);
+  const int firstRow = cell(std::floor((cameraY - tallestTile) / t) - 1, rows - 1);
+  const int lastRow = cell(std::floor((cameraY + height) / t) + 1, rows - 1);
+  for (int r = firstRow; r <= lastRow; ++r) {
+    const int* rowTiles = &cellTiles[static_cast<size_t>(r) * columns];
+    for (int c = firstColumn; c <= lastColumn; ++c) {
+      if (rowTiles[c] >= 0) DrawTile(*tiles[rowTiles[c]]);
+    }
   }
   if (door) door->Draw();
+}
+
+void Level::DrawTile(const Sprite& tile) const {
+  if (!tile.texture) return;
+  SDL_Rect destination{static_cast<int>(static_cast<float>(tile.x) - cameraX),
+                       static_cast<int>(static_cast<float>(tile.y) - cameraY), tile.width,
+                       tile.height};
+  SDL_RenderCopy(tile.renderer, tile.texture, nullptr, &destination);
 }
 
 void Level::CheckExit() {
@@ -341,7 +375,9 @@ void Level::FindPath(int startCol, int startRow, int goalCol, int goalRow, int& 
 
 void Level::Build() {
   const int t = tileSize;
-  nodes.reserve(static_cast<size_t>(rows) * static_cast<size_t>(columns > 0 ? columns : 0));
+  const size_t cells = static_cast<size_t>(rows > 0 ? rows : 0) * (columns > 0 ? columns : 0);
+  nodes.reserve(cells);
+  cellTiles.assign(cells, -1);
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < columns; ++c) {
       PathNode node;
@@ -355,6 +391,9 @@ void Level::Build() {
               renderer, ch == kWall ? "Resources/Assets/Wall.bmp" : "Resources/Assets/Platform.bmp");
           tile->x = c * t;
           tile->y = r * t;
+          widestTile = std::max(widestTile, tile->width);
+          tallestTile = std::max(tallestTile, tile->height);
+          cellTiles[static_cast<size_t>(r) * columns + c] = static_cast<int>(tiles.size());
           tiles.push_back(std::move(tile));
           node.blocked = true;
           break;
@@ -384,6 +423,7 @@ void Level::Build() {
       nodes.push_back(node);
     }
   }
+  indexedTiles = tiles.size();
   LabelRegions();
 }
 

@@ -33,7 +33,8 @@ class Level {
   bool PlatformInRow(int x, int span, int y) const;
   // Places the camera at the wanted level position, kept inside the level.
   void SetCamera(int x, int y);
-  // Draws every tile, then the door.
+  // Draws every tile that reaches the window, then the door. Tiles made by
+  // Build must keep their places, sizes and order (they do for the level's life).
   void Draw();
   // The exit test: lets the player out through the door with enough gold,
   // otherwise shows how many coins are missing. Needs a live player.
@@ -102,6 +103,15 @@ class Level {
   void SiftDown(size_t index);
   void PlaceInHeap(PathNode* node, size_t index);
   size_t IndexOf(const PathNode* node) const { return static_cast<size_t>(node - nodes.data()); }
+
+  void DrawTile(const Sprite& tile) const;
+
+  // Which tile Build made in each cell (an index into tiles, or -1), row-major,
+  // so that drawing visits only the cells near the window.
+  std::vector<int> cellTiles;
+  size_t indexedTiles = 0;  // tiles.size() when the index was made
+  int widestTile = 0;       // pixels, the largest tile width
+  int tallestTile = 0;      // pixels, the largest tile height
 
   std::vector<SearchMark> marks;  // one per node once labelled
   unsigned searchStamp = 0;       // the running search's stamp
