@@ -26,7 +26,6 @@ constexpr float kRestVerticalSpeed = 1.0f;  // pixels per second: the landing bo
 
 // --- Judging an end state. ---
 constexpr double kCoinWorth = 1000.0;   // tiles of map distance one needed coin is worth
-constexpr double kDoorShare = 0.3;      // weight of a coin's distance to the door when picking coins
 constexpr double kHealthWeight = 0.5;   // tiles per point of health lost
 constexpr double kRevisitCost = 0.7;    // tiles per earlier stop in the same cell
 constexpr double kStepCost = 0.002;     // tiles per step, so that of two equal moves the shorter wins
@@ -164,8 +163,9 @@ bool FeetCell(const Player& hero, LevelGraph& graph, int& column, int& row) {
 }
 
 // How far the state is from the door with enough gold, in map tiles: every
-// coin still needed weighs kCoinWorth, plus the way to the best next coin, or
-// the way to the door once the gold is there.
+// coin still needed weighs kCoinWorth, plus the way through the best next coin
+// on to the door, or the way to the door once the gold is there. Taking the
+// last coin needed thus never makes the state look worse.
 double Remaining(Driver& driver, LevelGraph& graph, int neededGold) {
   const Player& hero = driver.Hero();
   int column = 0;
@@ -186,7 +186,7 @@ double Remaining(Driver& driver, LevelGraph& graph, int neededGold) {
                         ? graph.CellDistance(coinColumn, coinStand, doorColumn, doorRow)
                         : LevelGraph::kUnreachable;
     best = std::min(best, graph.CoinDistance(column, row, coinColumn, coinRow) +
-                              kDoorShare * std::min(onward, LevelGraph::kUnreachable / 2));
+                              std::min(onward, LevelGraph::kUnreachable / 2));
   }
   return kCoinWorth * (coinsNeeded - 1) + std::min(best, kCoinWorth);
 }
