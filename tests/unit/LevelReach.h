@@ -173,6 +173,16 @@ struct Result {
   std::vector<Cell> deadEnds;  // reachable standing cells from which the door cannot be reached
 };
 
+// The speed in pixels per step with which a run along this many free cells
+// of floor reaches the take-off cell (the last half cell is not counted).
+inline double RunUpSpeed(int cells) {
+  const double run = cells * kTile - kTile / 2.0;  // pixels
+  // Held from rest the speed grows by kNetAcceleration per second while the
+  // player covers (kNetAcceleration / kStepSeconds) t² / 2 pixels.
+  const double seconds = std::sqrt(2.0 * run * kStepSeconds / kNetAcceleration);
+  return std::min(kNetAcceleration * seconds, kMaxSpeed);
+}
+
 namespace detail {
 
 // A move from one standing cell to another, with the cells the player's box
@@ -185,6 +195,16 @@ struct Move {
 class Analysis {
  public:
   explicit Analysis(const Grid& grid) : g_(grid) {}
+
+  // One jump from the standing cell (c, r), as Expand tries it; false when
+  // the analysis does not count on it.
+  bool PlayJump(Cell from, int dir, int wait, int hold, int runUpCells, Cell& landing) {
+    coinIndex_.assign(g_.columns * g_.rows, -1);
+    Move move;
+    if (!Jump(from.c, from.r, dir, wait, hold, runUpCells, move)) return false;
+    landing = {move.to % g_.columns, move.to / g_.columns};
+    return true;
+  }
 
   Result Run() {
     Result result;
@@ -277,10 +297,13 @@ class Analysis {
       for (int hold = 0; hold <= kMaxHoldSteps; hold += kHoldStepsApart) {
         for (int wait : {0, kWaitSteps}) {
           if (hold == 0 && wait > 0) continue;
-          Jump(s, c, r, dir, wait, hold, 0);
+          Move jump;
+          if (Jump(c, r, dir, wait, hold, 0, jump)) Add(s, std::move(jump));
         }
         int behind = dir > 0 ? runUpCells >> 16 : runUpCells & 0xffff;
-        if (behind >= kMinRunUpCells) Jump(s, c, r, dir, 0, hold, behind);
+        Move run;
+        if (behind >= kMinRunUpCells && Jump(c, r, dir, 0, hold, behind, run))
+          Add(s, std::move(run));
       }
     }
   }
@@ -317,19 +340,14 @@ class Analysis {
   // go either way (a wall grazed, a ledge caught by the margin only) drops the
   // jump. Coins and the door count only when the box without the margin
   // touches them. Adds the move when the player comes to rest on something.
-  void Jump(int s, int c, int r, int dir, int wait, int hold, int runUpCells) {
+  bool Jump(int c, int r, int dir, int wait, int hold, int runUpCells, Move& move) const {
     const double dt = kStepSeconds;
     double x = c * kTile + (kTile - kBoxWidth) / 2.0;  // left edge of the box
     double bottom = (r + 1) * kTile;                   // one past the lowest pixel row
     double speed = 0.0;                                // pixels per step, along dir
-    if (runUpCells > 0) {
-      double run = runUpCells * kTile - kTile / 2.0;
-      speed = kNetAcceleration * std::sqrt(2.0 * run / (kNetAcceleration / dt));
-      speed = std::min(speed, kMaxSpeed);
-    }
+    if (runUpCells > 0) speed = RunUpSpeed(runUpCells);
     double vertical = kJumpImpulse;  // pixels per second, upward
     bool airborne = true;
-    Move move;
     move.swept = {Index(c, r)};
     std::vector<int> touched;
     for (int step = 0; step < kMaxJumpSteps; ++step) {
@@ -343,7 +361,7 @@ class Analysis {
         speed = 0.0;
       }
       const double top = bottom - kBoxHeight;
-      if (WallIn(x - kMargin, x + kBoxWidth - 1 + kMargin, top, bottom - 1)) return;
+      if (WallIn(x - kMargin, x + kBoxWidth - 1 + kMargin, top, bottom - 1)) return false;
 
       // Up and down.
       if (airborne) {
@@ -355,7 +373,7 @@ class Analysis {
           if (sure) {
             vertical = -kGravity * kCeilingShare;
           } else if (maybe) {
-            return;
+            return false;
           } else {
             bottom -= rise;
           }
@@ -368,7 +386,7 @@ class Analysis {
           } else if (TileOf(next) > TileOf(bottom)) {
             row = TileOf(next);
           }
-          if (row >= g_.rows) return;  // below the level
+          if (row >= g_.rows) return false;  // below the level
           bool sure = row >= 0 && SupportIn(x + kMargin, x + kBoxWidth - 2 - kMargin, row);
           bool maybe = row >= 0 && SupportIn(x - kMargin, x + kBoxWidth - 2 + kMargin, row);
           if (sure) {
@@ -376,18 +394,18 @@ class Analysis {
             vertical = 0.0;
             airborne = false;
           } else if (maybe) {
-            return;
+            return false;
           } else {
             bottom = next;
           }
-          if ((bottom - kBoxHeight) / kTile > g_.rows - 1) return;  // out of the level
+          if ((bottom - kBoxHeight) / kTile > g_.rows - 1) return false;  // out of the level
         }
       } else {
         // Sliding to a stop on the ground: falls again off the end.
         int row = TileOf(bottom);
         bool sure = SupportIn(x + kMargin, x + kBoxWidth - 2 - kMargin, row);
         bool maybe = SupportIn(x - kMargin, x + kBoxWidth - 2 + kMargin, row);
-        if (!sure && maybe) return;
+        if (!sure && maybe) return false;
         if (!maybe) {
           airborne = true;
           vertical = 0.0;
@@ -402,11 +420,10 @@ class Analysis {
           column = g_.Support(TileOf(x + kMargin), row + 1) ? TileOf(x + kMargin)
                                                             : TileOf(x + kBoxWidth - 2 - kMargin);
         }
-        if (!g_.Support(column, row + 1) || g_.Wall(column, row)) return;
+        if (!g_.Support(column, row + 1) || g_.Wall(column, row)) return false;
         move.to = Index(column, row);
         move.swept.insert(move.swept.end(), touched.begin(), touched.end());
-        Add(s, std::move(move));
-        return;
+        return true;
       }
       if (airborne && speed <= 0.0 && vertical < 0.0 && step > wait + hold) {
         // Straight down from here: finish with the falls of the columns under
@@ -415,14 +432,14 @@ class Analysis {
         Move left, right, centre;
         bool a = Fall(TileOf(x - kMargin), row, left);
         bool b = Fall(TileOf(x + kBoxWidth - 1 + kMargin), row, right);
-        if (!a || !b || left.to / g_.columns != right.to / g_.columns) return;
-        if (!Fall(TileOf(x + kBoxWidth / 2.0), row, centre)) return;
+        if (!a || !b || left.to / g_.columns != right.to / g_.columns) return false;
+        if (!Fall(TileOf(x + kBoxWidth / 2.0), row, centre)) return false;
         move.to = centre.to;
         move.swept.insert(move.swept.end(), touched.begin(), touched.end());
-        Add(s, std::move(move));
-        return;
+        return true;
       }
     }
+    return false;
   }
 
   // Coins and the door the box surely touches at this position.
@@ -596,6 +613,17 @@ class Analysis {
 inline Result Analyse(const std::vector<std::string>& lines) {
   Grid grid(lines);
   return detail::Analysis(grid).Run();
+}
+
+// Where the analysis has the player come to rest after one jump from the
+// standing cell `from`: direction dir (-1 left, 1 right) held from step
+// `wait` for `hold` steps, or from the take-off after a run along
+// `runUpCells` cells of floor. False when the analysis does not count on
+// that jump. For checking the analysis against the game.
+inline bool JumpLanding(const std::vector<std::string>& lines, Cell from, int dir, int wait,
+                        int hold, int runUpCells, Cell& landing) {
+  Grid grid(lines);
+  return detail::Analysis(grid).PlayJump(from, dir, wait, hold, runUpCells, landing);
 }
 
 // Enemy cells too close to the start: every kind must give the player a
