@@ -9,11 +9,11 @@ namespace {
 // What a jump reaches, in tiles, from the game's jump (about 94 px up) and
 // the speeds a short run-up gives.
 constexpr int kJumpRise = 2;        // rows up onto a ledge
-constexpr int kReachUpTwo = 5;      // columns across when rising two rows
-constexpr int kReachUpOne = 7;      // columns across when rising one row
-constexpr int kReachLevel = 10;     // columns across to the same row or lower
+constexpr int kReachUpTwo = 7;      // columns across when rising two rows
+constexpr int kReachUpOne = 8;      // columns across when rising one row
+constexpr int kReachLevel = 11;     // columns across to the same row or lower
 constexpr int kJumpDropRows = 6;    // rows down that a jump is still aimed at
-constexpr int kHeadRoom = 3;        // rows above the feet that a jump rises through
+constexpr int kHeadRoom = 3;        // free rows above the head that a two-row rise needs
 constexpr double kWalkCost = 1.0;
 constexpr double kJumpCost = 2.0;   // on top of the columns crossed
 constexpr double kFallCostPerRow = 0.3;
@@ -91,20 +91,22 @@ void LevelGraph::AddMoves(int column, int row) {
 }
 
 void LevelGraph::AddJumps(int column, int row) {
-  for (int up = 1; up <= kHeadRoom; ++up) {
-    if (Solid(column, row - up)) return;  // no room to rise
-  }
+  // A ledge one row higher than the free rows above the head allow is out of reach.
+  int headRoom = 0;
+  while (headRoom < kHeadRoom && !Solid(column, row - headRoom - 1)) ++headRoom;
+  if (headRoom == 0) return;
+  const int highest = std::min(kJumpRise, headRoom - 1);
   const int from = Index(column, row);
-  for (int targetRow = row - kJumpRise; targetRow <= row + kJumpDropRows; ++targetRow) {
+  for (int targetRow = row - highest; targetRow <= row + kJumpDropRows; ++targetRow) {
     const int rise = row - targetRow;
     const int reach = rise >= 2 ? kReachUpTwo : rise == 1 ? kReachUpOne : kReachLevel;
     for (int across = -reach; across <= reach; ++across) {
       const int targetColumn = column + across;
       if (across == 0 && rise <= 0) continue;
       if (!CanStand(targetColumn, targetRow)) continue;
-      // The flight passes over the higher of the two rows and the rows just above it.
+      // The flight passes over the higher of the two rows.
       const int top = std::min(row, targetRow) - 1;
-      if (!ClearRun(column, targetColumn, top) || !ClearRun(column, targetColumn, top - 1)) continue;
+      if (!ClearRun(column, targetColumn, top)) continue;
       if (!ClearRun(targetColumn, targetColumn, targetRow)) continue;
       Link(from, Index(targetColumn, targetRow), kJumpCost + std::abs(across) + std::max(rise, 0));
     }

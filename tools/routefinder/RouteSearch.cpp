@@ -34,8 +34,6 @@ constexpr double kWon = 1e12;
 constexpr double kLost = -1e12;
 constexpr int kGoldPerCoin = 10;
 constexpr int kTileSize = 32;
-constexpr int kPlayerWidth = 24;        // the player's collision box, pixels
-constexpr int kPlayerHeight = 30;
 
 // --- Going back. ---
 constexpr int kStallLimit = 25;   // choices without a new best state before going back
@@ -155,10 +153,11 @@ void Perform(Driver& driver, const Move& move) {
   if (!driver.Finished()) Settle(driver);
 }
 
-// The standing cell under the player's feet.
+// The standing cell under the middle of the player's feet.
 bool FeetCell(const Player& hero, LevelGraph& graph, int& column, int& row) {
-  column = static_cast<int>((hero.x + kPlayerWidth / 2) / kTileSize);
-  row = static_cast<int>((hero.y + kPlayerHeight - 1) / kTileSize);
+  const Sprite* box = hero.CurrentFrame();
+  column = static_cast<int>((hero.x + static_cast<float>(box->width) / 2.0f) / kTileSize);
+  row = static_cast<int>((hero.y + static_cast<float>(box->height - 1)) / kTileSize);
   return graph.StandingCell(column, row);
 }
 
