@@ -9,8 +9,8 @@
 //  - a jump rises 94 px: the feet clear a ledge two tiles up, never three;
 //    at the top the head is 4 px into the third row above the standing row;
 //  - from a standstill with a direction held from the jump on, the player
-//    covers x = 500 t² px, so it is above a two-tile ledge (t 0.23 s to
-//    0.84 s) for well over four tiles of travel;
+//    covers x = 500 t² px: above a two-tile ledge from t 0.23 s to 0.84 s
+//    (about 11 tiles of travel), back at its own height at 1.08 s (18 tiles);
 //  - a head that hits a wall is sent down at once at 162.5 px/s, which leaves
 //    much less room sideways;
 //  - falling past the top of the bottom row through an empty cell is death.
@@ -19,12 +19,16 @@
 // platform right below. Moves between them:
 //  - walk one column sideways (walls block), then fall if nothing is below;
 //  - drop through a platform underfoot with Down, and fall;
-//  - jump: rise straight up (two free cells above the head are needed), go
-//    sideways at the height of the jump for a few columns through cells free
-//    of walls, then fall straight down to whatever is below.
+//  - jump, played out step by step with the player's speeds: from a
+//    standstill, the direction held from the take-off or from a moment later
+//    (when the feet are two tiles up) for a number of steps, or after a run
+//    along free floor; the player then slides to a stop on whatever it lands
+//    on. A jump counts only when it works with the player anywhere within
+//    three pixels of the middle of its cell (see Jump).
 // Coins count only when one path from the start can take them all and still
 // reach the door: strongly connected groups of states are toured whole, and
-// the best path through the group graph is followed greedily.
+// the best path through the group graph is followed greedily. A reachable
+// state from which the door cannot be reached is a dead end.
 
 #pragma once
 
