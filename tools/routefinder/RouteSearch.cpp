@@ -243,108 +243,155 @@ struct Choice {
   size_t eventCount = 0;
   std::vector<std::pair<double, int>> ranked;  // (score, move index), best first
   int rank = 0;                                 // the entry taken
-  double bestBefore = kLost;                    // best score seen before this choice
 };
 
-// Plays the logged keys again from the level start up to step, so that the
-// game is back where the choice was made.
-bool Rewind(Driver& driver, const SearchOptions& options, int step, size_t eventCount) {
-  std::vector<RouteEvent> keep(driver.events.begin(),
-                               driver.events.begin() + static_cast<std::ptrdiff_t>(eventCount));
-  if (!driver.Start(options.level, options.seed)) return false;
-  size_t next = 0;
-  while (driver.run.StepsRun() < step) {
-    for (; next < keep.size() && keep[next].step == driver.run.StepsRun(); ++next)
-      driver.Set(keep[next].key, keep[next].press);
-    driver.Step();
+// The search over one level: a chain of choices from the start, each the
+// best-ranked move not yet found wanting.
+class Search {
+ public:
+  Search(const SearchOptions& options, Game& game, Menu& menu, Input& input, int& playing)
+      : options(options), game(game), driver(game, menu, input, playing), moves(AllMoves()) {}
+
+  // Plays until the door or the deadline; false when the level cannot be started.
+  bool Run(std::chrono::steady_clock::time_point deadline) {
+    if (!driver.Start(options.level, options.seed) || !game.level->door) return false;
+    judge = std::make_unique<Judge>(
+        Judge{LevelGraph(game.level->lines), driver.run.GoldNeeded(), game.enemies.size(), {}});
+    for (int i = 0; i < kWarmupSteps; ++i) driver.Step();
+    while (std::chrono::steady_clock::now() < deadline && !driver.run.DoorEntered()) {
+      Choice choice = retry >= 0 ? Reopen() : Rank();
+      if (choice.ranked.empty()) return true;  // the replay to an earlier choice failed
+      Take(choice);
+      if (driver.run.DoorEntered()) break;
+      NoteProgress();
+      if (stall >= kStallLimit && !GoBack()) break;  // every choice tried
+    }
+    return true;
   }
-  for (; next < keep.size(); ++next) driver.Set(keep[next].key, keep[next].press);
-  return true;
-}
+
+  // The keys sent so far, up to the last step run.
+  Route Keys() const {
+    Route route;
+    route.level = options.level;
+    route.seed = options.seed;
+    route.steps = driver.run.StepsRun();
+    // Key changes after the last step (letting go at the end) are not needed.
+    for (const RouteEvent& event : driver.events) {
+      if (event.step < route.steps) route.events.push_back(event);
+    }
+    return route;
+  }
+  bool DoorEntered() const { return driver.run.DoorEntered(); }
+
+ private:
+  // Tries every move from here in a copy and ranks them.
+  Choice Rank() {
+    Choice choice;
+    choice.step = driver.run.StepsRun();
+    choice.eventCount = driver.events.size();
+    judge->Score(driver, 0);  // fills the map's distance tables before the copies need them
+    for (size_t m = 0; m < moves.size(); ++m)
+      choice.ranked.push_back({TryInCopy(driver, *judge, moves[m]), static_cast<int>(m)});
+    std::stable_sort(choice.ranked.begin(), choice.ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    return choice;
+  }
+
+  // Goes back to choice retry and returns it with its next move.
+  Choice Reopen() {
+    Choice choice = choices[retry];
+    choices.resize(retry);
+    retry = -1;
+    if (!Rewind(choice.step, choice.eventCount)) return Choice{};
+    ++choice.rank;
+    return choice;
+  }
+
+  // Plays the logged keys again from the level start up to step, so that the
+  // game is back where the choice was made.
+  bool Rewind(int step, size_t eventCount) {
+    std::vector<RouteEvent> keep(driver.events.begin(),
+                                 driver.events.begin() + static_cast<std::ptrdiff_t>(eventCount));
+    if (!driver.Start(options.level, options.seed)) return false;
+    size_t next = 0;
+    while (driver.run.StepsRun() < step) {
+      for (; next < keep.size() && keep[next].step == driver.run.StepsRun(); ++next)
+        driver.Set(keep[next].key, keep[next].press);
+      driver.Step();
+    }
+    for (; next < keep.size(); ++next) driver.Set(keep[next].key, keep[next].press);
+    return true;
+  }
+
+  void Take(const Choice& choice) {
+    const auto& taken = choice.ranked[choice.rank];
+    Perform(driver, moves[taken.second]);
+    choices.push_back(choice);
+    if (!options.verbose) return;
+    const Player* hero = game.player.get();
+    std::fprintf(stderr,
+                 "choice %zu step %d move %d rank %d score %.1f at (%.0f, %.0f) gold %d "
+                 "health %d enemies %zu\n",
+                 choices.size(), driver.run.StepsRun(), taken.second, choice.rank, taken.first,
+                 hero ? hero->x : -1.0f, hero ? hero->y : -1.0f, hero ? hero->gold : -1,
+                 hero ? hero->health : -1, game.enemies.size());
+  }
+
+  void NoteProgress() {
+    if (!driver.Alive() || choices.back().ranked[choices.back().rank].first <= kLost) {
+      stall = kStallLimit;  // every move dies here: go back at once
+      return;
+    }
+    judge->NoteStop(driver);
+    double now = -Remaining(driver, judge->graph, judge->neededGold);
+    if (now > best) {
+      best = now;
+      bestChoices = static_cast<int>(choices.size());
+      stall = 0;
+    } else {
+      ++stall;
+    }
+  }
+
+  bool CanRetry(const Choice& choice) const {
+    const int next = choice.rank + 1;
+    return next < kMaxRank && next < static_cast<int>(choice.ranked.size()) &&
+           choice.ranked[next].first > kLost;
+  }
+
+  // Picks the choice made right after the best state to be taken again, or an
+  // earlier one when its ranking is used up; false when none is left.
+  bool GoBack() {
+    int index = std::min(bestChoices, static_cast<int>(choices.size()) - 1);
+    while (index >= 0 && !CanRetry(choices[index])) --index;
+    if (index < 0) return false;
+    retry = index;
+    best = kLost;
+    bestChoices = index;
+    stall = 0;
+    return true;
+  }
+
+  const SearchOptions& options;
+  Game& game;
+  Driver driver;
+  const std::vector<Move> moves;
+  std::unique_ptr<Judge> judge;
+  std::vector<Choice> choices;
+  double best = kLost;
+  int bestChoices = 0;  // how many choices led to the best state
+  int stall = 0;        // choices since the best state
+  int retry = -1;       // choice index to take again at its next rank, or -1
+};
 }  // namespace
 
 bool SearchRoute(const SearchOptions& options, Game& game, Menu& menu, Input& input, int& playing,
                  Route& route) {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                           std::chrono::duration<double>(options.seconds));
-  Driver driver(game, menu, input, playing);
-  if (!driver.Start(options.level, options.seed) || !game.level->door) return false;
-  Judge judge{LevelGraph(game.level->lines), driver.run.GoldNeeded(), game.enemies.size(), {}};
-  const std::vector<Move> moves = AllMoves();
-  for (int i = 0; i < kWarmupSteps; ++i) driver.Step();
-
-  std::vector<Choice> choices;
-  double best = kLost;
-  int bestChoices = 0;  // how many choices led to the best state
-  int stall = 0;
-  int retry = -1;       // choice index to take again at a lower rank, or -1
-  while (Clock::now() < deadline) {
-    Choice choice;
-    if (retry >= 0) {
-      // Go back: take the next move of an earlier ranking.
-      choice = choices[retry];
-      choices.resize(retry);
-      if (!Rewind(driver, options, choice.step, choice.eventCount)) return false;
-      ++choice.rank;
-      retry = -1;
-    } else {
-      choice.step = driver.run.StepsRun();
-      choice.eventCount = driver.events.size();
-      judge.Score(driver, 0);  // fills the map's distance tables before the copies need them
-      for (size_t m = 0; m < moves.size(); ++m)
-        choice.ranked.push_back({TryInCopy(driver, judge, moves[m]), static_cast<int>(m)});
-      std::stable_sort(choice.ranked.begin(), choice.ranked.end(),
-                       [](const auto& a, const auto& b) { return a.first > b.first; });
-    }
-    const auto& taken = choice.ranked[choice.rank];
-    Perform(driver, moves[taken.second]);
-    choices.push_back(choice);
-    if (driver.run.DoorEntered()) break;
-    if (!driver.Alive() || taken.first <= kLost) {
-      stall = kStallLimit;  // every move dies here: go back at once
-    } else {
-      judge.NoteStop(driver);
-      double now = -Remaining(driver, judge.graph, judge.neededGold);
-      if (now > best) {
-        best = now;
-        bestChoices = static_cast<int>(choices.size());
-        stall = 0;
-      } else {
-        ++stall;
-      }
-    }
-    if (options.verbose) {
-      const Player* hero = game.player.get();
-      std::fprintf(stderr,
-                   "choice %zu step %d move %d rank %d score %.1f at (%.0f, %.0f) gold %d "
-                   "health %d enemies %zu\n",
-                   choices.size(), driver.run.StepsRun(), taken.second, choice.rank, taken.first,
-                   hero ? hero->x : -1.0f, hero ? hero->y : -1.0f, hero ? hero->gold : -1,
-                   hero ? hero->health : -1, game.enemies.size());
-    }
-    if (stall >= kStallLimit) {
-      // Retry the choice made right after the best state, or earlier ones
-      // whose rankings are used up.
-      int index = std::min(bestChoices, static_cast<int>(choices.size()) - 1);
-      while (index >= 0 && (choices[index].rank + 1 >= kMaxRank ||
-                            choices[index].rank + 1 >= static_cast<int>(choices[index].ranked.size()) ||
-                            choices[index].ranked[choices[index].rank + 1].first <= kLost))
-        --index;
-      if (index < 0) break;  // every choice tried: give up where the search stands
-      retry = index;
-      best = kLost;
-      bestChoices = index;
-      stall = 0;
-    }
-  }
-  route.level = options.level;
-  route.seed = options.seed;
-  route.steps = driver.run.StepsRun();
-  // Key changes after the last step (letting go at the end) are not needed.
-  route.events.clear();
-  for (const RouteEvent& event : driver.events) {
-    if (event.step < route.steps) route.events.push_back(event);
-  }
-  return driver.run.DoorEntered();
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                            std::chrono::duration<double>(options.seconds));
+  Search search(options, game, menu, input, playing);
+  if (!search.Run(deadline)) return false;
+  route = search.Keys();
+  return search.DoorEntered();
 }
