@@ -191,6 +191,10 @@ PathNode* Level::NodeAt(int column, int row) {
 void Level::LabelRegions() {
   marks.assign(nodes.size(), SearchMark{});
   searchStamp = 0;
+  // A cell is in the open list at most once, so the search never needs more
+  // room than this and never allocates.
+  openList.clear();
+  openList.reserve(nodes.size());
   // A flood fill over the same moves the search makes: eight neighbours,
   // diagonals included, open searchable cells only.
   std::vector<PathNode*> pending;

@@ -41,8 +41,8 @@ class Level {
   void CheckExit();
   // The next cell on a path from (startCol, startRow) to (goalCol, goalRow),
   // or (-1, -1) when there is none. Reads only the cells' blocked flags, which
-  // must not change after Build (the regions of open cells are labelled there);
-  // allocates nothing once openList has grown to its largest size.
+  // must not change after Build (the regions of open cells are labelled there).
+  // Allocates nothing: Build makes room for every cell in openList.
   void FindPath(int startCol, int startRow, int goalCol, int goalRow, int& nextCol, int& nextRow);
   // Creates the tiles, path cells, start, door and (through the game) the
   // enemies and pickups from the grid. Called once, after the player exists.
