@@ -44,7 +44,8 @@ void LeaveOutFont(const harness::TempRunFolder& folder) {
   const fs::path assets = fs::path(folder.Path()) / "Resources/Assets";
   fs::remove(assets);  // the link to the shared assets, not what it points to
   fs::create_directory(assets);
-  for (const auto& entry : fs::directory_iterator(fs::path(harness::RunDir()) / "Resources/Assets")) {
+  for (const auto& entry :
+       fs::directory_iterator(fs::path(harness::RunDir()) / "Resources/Assets")) {
     if (entry.path().extension() != ".ttf")
       fs::create_symlink(entry.path(), assets / entry.path().filename());
   }
@@ -89,8 +90,8 @@ TEST_P(RouteReplay, ReachesTheDoorWithEnoughGold) {
   }
   ASSERT_TRUE(outcome.started) << "the game refused Level" << level << ".txt";
 
-  EXPECT_TRUE(outcome.doorEntered) << "Level " << level << ": the route did not reach the door: "
-                                   << Describe(outcome, route);
+  EXPECT_TRUE(outcome.doorEntered)
+      << "Level " << level << ": the route did not reach the door: " << Describe(outcome, route);
   EXPECT_GE(outcome.last.gold, outcome.goldNeeded) << Describe(outcome, route);
 
   // What the door stored: the gold held at the door and a time below the default.
@@ -115,8 +116,10 @@ TEST(RouteFormat, ReadsItsOwnTextAndRefusesDamagedFiles) {
   route.level = 4;
   route.seed = 7;
   route.steps = 300;
-  route.events = {{0, true, RouteKey::Right}, {120, true, RouteKey::Jump},
-                  {121, false, RouteKey::Jump}, {299, false, RouteKey::Right}};
+  route.events = {{0, true, RouteKey::Right},
+                  {120, true, RouteKey::Jump},
+                  {121, false, RouteKey::Jump},
+                  {299, false, RouteKey::Right}};
   Route back;
   std::string error;
   ASSERT_TRUE(ParseRoute(FormatRoute(route, "a test route"), back, error)) << error;
@@ -136,14 +139,14 @@ TEST(RouteFormat, ReadsItsOwnTextAndRefusesDamagedFiles) {
     std::string line;  // the line the error must name
   };
   const Damaged damaged[] = {
-      {header + "10 press jump\n", "line 4"},         // unknown key name
-      {header + "10 hold z\n", "line 4"},             // unknown action
-      {header + "50 press z\n", "line 4"},            // at or past the step count
-      {header + "-1 press z\n", "line 4"},            // before the start
+      {header + "10 press jump\n", "line 4"},             // unknown key name
+      {header + "10 hold z\n", "line 4"},                 // unknown action
+      {header + "50 press z\n", "line 4"},                // at or past the step count
+      {header + "-1 press z\n", "line 4"},                // before the start
       {header + "20 press z\n10 release z\n", "line 5"},  // out of order
       {header + "10 press z extra\n", "line 4"},
-      {"level 1\n5 press z\n", "line 2"},             // event before the header
-      {"level 12\nseed 1\nsteps 5\n", "line 1"},      // no such level
+      {"level 1\n5 press z\n", "line 2"},         // event before the header
+      {"level 12\nseed 1\nsteps 5\n", "line 1"},  // no such level
       {"level 1\nlevel 2\n", "line 2"},
       {header + "steps 60\n", "line 4"},
   };

@@ -8,19 +8,19 @@
 namespace {
 // What a jump reaches, in tiles, from the game's jump (about 94 px up) and
 // the speeds a short run-up gives.
-constexpr int kJumpRise = 2;        // rows up onto a ledge
-constexpr int kReachUpTwo = 7;      // columns across when rising two rows
-constexpr int kReachUpOne = 8;      // columns across when rising one row
-constexpr int kReachLevel = 11;     // columns across to the same row or lower
-constexpr int kJumpDropRows = 6;    // rows down that a jump is still aimed at
-constexpr int kHeadRoom = 3;        // free rows above the head that a two-row rise needs
+constexpr int kJumpRise = 2;      // rows up onto a ledge
+constexpr int kReachUpTwo = 7;    // columns across when rising two rows
+constexpr int kReachUpOne = 8;    // columns across when rising one row
+constexpr int kReachLevel = 11;   // columns across to the same row or lower
+constexpr int kJumpDropRows = 6;  // rows down that a jump is still aimed at
+constexpr int kHeadRoom = 3;      // free rows above the head that a two-row rise needs
 constexpr double kWalkCost = 1.0;
-constexpr double kJumpCost = 2.0;   // on top of the columns crossed
+constexpr double kJumpCost = 2.0;  // on top of the columns crossed
 constexpr double kFallCostPerRow = 0.3;
 constexpr double kCoinJumpCost = 1.5;  // per row between the standing cell and the coin
-constexpr int kCoinReachRows = 2;      // a coin up to this many rows above the head is taken by a jump
-constexpr int kCoinReachColumns = 3;   // a coin over a pit is taken by a jump from this far aside
-constexpr double kCoinAsideCost = 1.0; // per column between the standing cell and the coin
+constexpr int kCoinReachRows = 2;  // a coin up to this many rows above the head is taken by a jump
+constexpr int kCoinReachColumns = 3;    // a coin over a pit is taken by a jump from this far aside
+constexpr double kCoinAsideCost = 1.0;  // per column between the standing cell and the coin
 }  // namespace
 
 LevelGraph::LevelGraph(const std::vector<std::string>& levelLines) : lines(levelLines) {
@@ -82,11 +82,13 @@ void LevelGraph::AddMoves(int column, int row) {
       continue;
     }
     int landing = LandingRow(next, row);  // stepping off a ledge
-    if (landing >= 0) Link(from, Index(next, landing), kWalkCost + kFallCostPerRow * (landing - row));
+    if (landing >= 0)
+      Link(from, Index(next, landing), kWalkCost + kFallCostPerRow * (landing - row));
   }
   if (Cell(column, row + 1) == 'P') {  // Down drops through a platform
     int landing = LandingRow(column, row + 1);
-    if (landing >= 0) Link(from, Index(column, landing), kWalkCost + kFallCostPerRow * (landing - row));
+    if (landing >= 0)
+      Link(from, Index(column, landing), kWalkCost + kFallCostPerRow * (landing - row));
   }
 }
 
@@ -113,7 +115,8 @@ void LevelGraph::AddJumps(int column, int row) {
   }
 }
 
-std::vector<double> LevelGraph::DistancesTo(const std::vector<std::pair<int, double>>& goals) const {
+std::vector<double> LevelGraph::DistancesTo(
+    const std::vector<std::pair<int, double>>& goals) const {
   std::vector<double> distance(incoming.size(), kUnreachable);
   using Entry = std::pair<double, int>;
   std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;

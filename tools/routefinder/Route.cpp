@@ -14,8 +14,8 @@ struct KeyEntry {
 };
 
 constexpr KeyEntry kKeys[] = {
-    {RouteKey::Left, "left", SDLK_LEFT},   {RouteKey::Right, "right", SDLK_RIGHT},
-    {RouteKey::Down, "down", SDLK_DOWN},   {RouteKey::Jump, "z", SDLK_z},
+    {RouteKey::Left, "left", SDLK_LEFT}, {RouteKey::Right, "right", SDLK_RIGHT},
+    {RouteKey::Down, "down", SDLK_DOWN}, {RouteKey::Jump, "z", SDLK_z},
     {RouteKey::Shoot, "x", SDLK_x},
 };
 
@@ -76,7 +76,9 @@ bool ParseRoute(const std::string& text, Route& route, std::string& error) {
       if (!parsed.events.empty()) return Fail(error, number, first + " after the events");
       bool& seen = first == "level" ? haveLevel : first == "seed" ? haveSeed : haveSteps;
       if (seen) return Fail(error, number, first + " given twice");
-      long long high = first == "level" ? kLevelCount - 1 : first == "seed" ? 0xFFFFFFFFLL : 0x7FFFFFFF;
+      long long high = first == "level"  ? kLevelCount - 1
+                       : first == "seed" ? 0xFFFFFFFFLL
+                                         : 0x7FFFFFFF;
       if (!ReadHeaderValue(words, first == "steps" ? 1 : 0, high, value))
         return Fail(error, number, "bad " + first + " value");
       seen = true;

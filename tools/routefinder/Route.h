@@ -30,9 +30,9 @@ struct RouteEvent {
 };
 
 struct Route {
-  int level = 0;        // 0 to 9
-  unsigned seed = 1;    // srand seed before the level is started
-  int steps = 0;        // game steps the replay runs; the door comes by then
+  int level = 0;      // 0 to 9
+  unsigned seed = 1;  // srand seed before the level is started
+  int steps = 0;      // game steps the replay runs; the door comes by then
   std::vector<RouteEvent> events;
 };
 

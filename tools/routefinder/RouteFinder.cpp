@@ -46,7 +46,8 @@ class PrivateRunFolder {
     fs::copy(previous / "Resources/Data", path / "Resources/Data", fs::copy_options::recursive);
     for (const auto& entry : fs::directory_iterator(previous / "Resources/Assets")) {
       if (!withFont && entry.path().extension() == ".ttf") continue;
-      fs::create_symlink(fs::absolute(entry.path()), path / "Resources/Assets" / entry.path().filename());
+      fs::create_symlink(fs::absolute(entry.path()),
+                         path / "Resources/Assets" / entry.path().filename());
     }
     fs::current_path(path);
   }
@@ -159,9 +160,10 @@ int Find(const SearchOptions& options, const std::string& path) {
   if (!found) {
     const std::string partial = path + ".partial";
     WriteRoute(partial, route, "Where the search gave up.");
-    std::printf("level %d: no route found in %.0f s with seed %u; the keys up to where it gave "
-                "up are in %s\n",
-                options.level, searched, options.seed, partial.c_str());
+    std::printf(
+        "level %d: no route found in %.0f s with seed %u; the keys up to where it gave "
+        "up are in %s\n",
+        options.level, searched, options.seed, partial.c_str());
     return 1;
   }
   double seconds = 0.0;

@@ -11,8 +11,8 @@
 #include "game/Game.h"
 
 namespace {
-constexpr int kStepMs = 8;              // one game step
-constexpr int kClockStartMs = 100000;   // manual clock reading when a route starts
+constexpr int kStepMs = 8;             // one game step
+constexpr int kClockStartMs = 100000;  // manual clock reading when a route starts
 constexpr int kGoldPerCoin = 10;
 constexpr int kLastLevel = 9;
 

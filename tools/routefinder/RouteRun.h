@@ -62,7 +62,7 @@ struct RouteOutcome {
   bool doorEntered = false;  // the level was left through the door
   int stepsRun = 0;
   int goldNeeded = 0;
-  PlayerView last;           // the player before the final step run
+  PlayerView last;  // the player before the final step run
 };
 
 // Replays route from its level's start: its events before their steps, until

@@ -18,34 +18,34 @@
 
 namespace {
 // --- Moves. ---
-constexpr int kWarmupSteps = 2;        // the game's warm-up: keys are read from the second step
-constexpr float kRunSpeedCap = 3.0f;   // pixels per step; faster runs overshoot every ledge
-constexpr int kShootSteps = 60;        // X held: two or three shots at the game's shot rate
-constexpr int kSettleLimit = 300;      // steps a move may take to come to rest
+constexpr int kWarmupSteps = 2;       // the game's warm-up: keys are read from the second step
+constexpr float kRunSpeedCap = 3.0f;  // pixels per step; faster runs overshoot every ledge
+constexpr int kShootSteps = 60;       // X held: two or three shots at the game's shot rate
+constexpr int kSettleLimit = 300;     // steps a move may take to come to rest
 constexpr float kRestVerticalSpeed = 1.0f;  // pixels per second: the landing bounce has died down
 
 // --- Judging an end state. ---
-constexpr double kCoinWorth = 1000.0;   // tiles of map distance one needed coin is worth
-constexpr double kHealthWeight = 0.5;   // tiles per point of health lost
-constexpr double kRevisitCost = 0.7;    // tiles per earlier stop in the same cell
-constexpr double kStepCost = 0.002;     // tiles per step, so that of two equal moves the shorter wins
-constexpr double kKillWorth = 4.0;      // tiles per enemy gone: it can no longer hurt
+constexpr double kCoinWorth = 1000.0;  // tiles of map distance one needed coin is worth
+constexpr double kHealthWeight = 0.5;  // tiles per point of health lost
+constexpr double kRevisitCost = 0.7;   // tiles per earlier stop in the same cell
+constexpr double kStepCost = 0.002;  // tiles per step, so that of two equal moves the shorter wins
+constexpr double kKillWorth = 4.0;   // tiles per enemy gone: it can no longer hurt
 constexpr double kWon = 1e12;
 constexpr double kLost = -1e12;
 constexpr int kGoldPerCoin = 10;
 constexpr int kTileSize = 32;
 
 // --- Going back. ---
-constexpr int kStallLimit = 25;   // choices without a new best state before going back
-constexpr int kMaxRank = 6;       // how far down the ranking a choice may be retried
+constexpr int kStallLimit = 25;  // choices without a new best state before going back
+constexpr int kMaxRank = 6;      // how far down the ranking a choice may be retried
 
 enum class Action { None, Jump, Drop, Shoot, Wait };
 
 struct Move {
-  int direction = 0;     // -1 left, 0 none, 1 right
-  int runSteps = 0;      // direction held before the action
+  int direction = 0;  // -1 left, 0 none, 1 right
+  int runSteps = 0;   // direction held before the action
   Action action = Action::None;
-  int afterSteps = 0;    // direction held after the action (or idle steps for Wait)
+  int afterSteps = 0;  // direction held after the action (or idle steps for Wait)
 };
 
 std::vector<Move> AllMoves() {
@@ -242,7 +242,7 @@ struct Choice {
   int step = 0;
   size_t eventCount = 0;
   std::vector<std::pair<double, int>> ranked;  // (score, move index), best first
-  int rank = 0;                                 // the entry taken
+  int rank = 0;                                // the entry taken
 };
 
 // The search over one level: a chain of choices from the start, each the

@@ -11,9 +11,9 @@ class Menu;
 // Budget and choices of one search.
 struct SearchOptions {
   int level = 0;
-  unsigned seed = 1;          // srand seed the route is recorded under
-  double seconds = 600.0;     // wall-time budget
-  bool verbose = false;       // one line per decision on stderr
+  unsigned seed = 1;       // srand seed the route is recorded under
+  double seconds = 600.0;  // wall-time budget
+  bool verbose = false;    // one line per decision on stderr
 };
 
 // Searches a route through one level by playing the real game: at every
