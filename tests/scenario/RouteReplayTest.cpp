@@ -148,6 +148,8 @@ TEST(RouteFormat, ReadsItsOwnTextAndRefusesDamagedFiles) {
       {"level 1\n5 press z\n", "line 2"},         // event before the header
       {"level 12\nseed 1\nsteps 5\n", "line 1"},  // no such level
       {"level 1\nlevel 2\n", "line 2"},
+      {"level 1\nseed 4294967296\n", "line 2"},  // beyond an unsigned seed
+      {"level 1\nseed 1\nsteps 0\n", "line 3"},  // a route runs at least one step
       {header + "steps 60\n", "line 4"},
   };
   for (const Damaged& entry : damaged) {

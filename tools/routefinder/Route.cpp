@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace {
@@ -56,11 +57,43 @@ bool Fail(std::string& error, int number, const std::string& what) {
 }
 }  // namespace
 
+namespace {
+// The three header lines: which have been read, and their values.
+struct Header {
+  bool level = false;
+  bool seed = false;
+  bool steps = false;
+  bool Complete() const { return level && seed && steps; }
+};
+
+bool IsHeaderWord(const std::string& word) {
+  return word == "level" || word == "seed" || word == "steps";
+}
+
+// Reads the value of header line word into parsed; false with error on a fault.
+bool ParseHeader(const std::string& word, std::istringstream& words, int number, Header& header,
+                 Route& parsed, std::string& error) {
+  if (!parsed.events.empty()) return Fail(error, number, word + " after the events");
+  bool& seen = word == "level" ? header.level : word == "seed" ? header.seed : header.steps;
+  if (seen) return Fail(error, number, word + " given twice");
+  const long long low = word == "steps" ? 1 : 0;
+  const long long high = word == "level"  ? kLevelCount - 1
+                         : word == "seed" ? std::numeric_limits<unsigned>::max()
+                                          : std::numeric_limits<int>::max();
+  long long value = 0;
+  if (!ReadHeaderValue(words, low, high, value))
+    return Fail(error, number, "bad " + word + " value");
+  seen = true;
+  if (word == "level") parsed.level = static_cast<int>(value);
+  if (word == "seed") parsed.seed = static_cast<unsigned>(value);
+  if (word == "steps") parsed.steps = static_cast<int>(value);
+  return true;
+}
+}  // namespace
+
 bool ParseRoute(const std::string& text, Route& route, std::string& error) {
   Route parsed;
-  bool haveLevel = false;
-  bool haveSeed = false;
-  bool haveSteps = false;
+  Header header;
   std::istringstream lines(text);
   std::string line;
   int number = 0;
@@ -70,25 +103,11 @@ bool ParseRoute(const std::string& text, Route& route, std::string& error) {
     std::istringstream words(line);
     std::string first;
     if (!(words >> first) || first[0] == '#') continue;  // blank or comment
-
-    long long value = 0;
-    if (first == "level" || first == "seed" || first == "steps") {
-      if (!parsed.events.empty()) return Fail(error, number, first + " after the events");
-      bool& seen = first == "level" ? haveLevel : first == "seed" ? haveSeed : haveSteps;
-      if (seen) return Fail(error, number, first + " given twice");
-      long long high = first == "level"  ? kLevelCount - 1
-                       : first == "seed" ? 0xFFFFFFFFLL
-                                         : 0x7FFFFFFF;
-      if (!ReadHeaderValue(words, first == "steps" ? 1 : 0, high, value))
-        return Fail(error, number, "bad " + first + " value");
-      seen = true;
-      if (first == "level") parsed.level = static_cast<int>(value);
-      if (first == "seed") parsed.seed = static_cast<unsigned>(value);
-      if (first == "steps") parsed.steps = static_cast<int>(value);
+    if (IsHeaderWord(first)) {
+      if (!ParseHeader(first, words, number, header, parsed, error)) return false;
       continue;
     }
-
-    if (!haveLevel || !haveSeed || !haveSteps)
+    if (!header.Complete())
       return Fail(error, number, "an event before the level, seed and steps lines");
     RouteEvent event;
     std::istringstream eventWords(line);
@@ -100,7 +119,7 @@ bool ParseRoute(const std::string& text, Route& route, std::string& error) {
       return Fail(error, number, "events out of step order");
     parsed.events.push_back(event);
   }
-  if (!haveLevel || !haveSeed || !haveSteps) {
+  if (!header.Complete()) {
     error = "the level, seed or steps line is missing";
     return false;
   }
