@@ -352,6 +352,7 @@ TEST(GameData, InterruptedWritesNeverLeaveAPartialSave) {
 
   std::srand(12345);
   int changed = 0;
+  int midWrite = 0;  // rounds whose kill left a half-written temporary
   for (int round = 0; round < 40; ++round) {
     std::fflush(stdout);
     pid_t child = fork();
@@ -372,9 +373,12 @@ TEST(GameData, InterruptedWritesNeverLeaveAPartialSave) {
     ASSERT_EQ(saved.substr(valueEnd), tail) << "round " << round << ": the save was cut short";
     if (value != "0") ++changed;
     // A killed write may leave its temporary; it never replaces the save.
-    for (const std::string& stray : save.StrayFiles()) fs::remove("Resources/Data/" + stray);
+    const std::vector<std::string> strays = save.StrayFiles();
+    if (!strays.empty()) ++midWrite;
+    for (const std::string& stray : strays) fs::remove("Resources/Data/" + stray);
   }
   EXPECT_GT(changed, 0) << "no write ever finished: the kills tested nothing";
+  EXPECT_GT(midWrite, 0) << "no kill landed inside a write: the test proved nothing about one";
 }
 
 TEST(GameData, IntToTextWritesLikePrintf) {
