@@ -186,4 +186,39 @@ TEST_F(DoorTest, WithTooLittleGoldTheDoorStaysShutAndSaysHowManyCoinsAreMissing)
   EXPECT_GT(white, 40) << "\"You need 2 coins to exit\" is drawn over the door";
 }
 
+// The records a finished run stores: only what beats the stored values.
+TEST_F(DoorTest, OnlyABetterScoreOrABetterTimeIsWritten) {
+  // Blanks before the stored values: a rewrite of a line would drop them.
+  const std::string stored = "Level3 Score\n 20\nLevel3 Time\n 5\n";
+  std::string save = FreshSave();
+  const std::string fresh = "Level3 Score\n0\nLevel3 Time\n9999\n";
+  save.replace(save.find(fresh), fresh.size(), stored);
+  session.WriteLevel(3, EmptyLevel(5));
+  session.menu.levelChoice = 3;
+  session.Start(3);
+  ASSERT_NE(session.game.player, nullptr);
+
+  struct Run {
+    int gold;
+    double seconds;
+    const char* expected;  // the level's two records afterwards
+    const char* what;
+  };
+  const Run runs[] = {
+      {20, 5.9, "Level3 Score\n 20\nLevel3 Time\n 5\n", "equal score and time"},
+      {10, 3.2, "Level3 Score\n 20\nLevel3 Time\n3\n", "less gold, better time"},
+      {30, 7.0, "Level3 Score\n30\nLevel3 Time\n 5\n", "more gold, worse time"},
+  };
+  for (const Run& run : runs) {
+    SCOPED_TRACE(run.what);
+    session.folder.Write(kSavePath, save);
+    session.game.player->gold = run.gold;
+    levelTime = run.seconds;
+    session.game.SaveResults();
+    std::string want = save;
+    want.replace(want.find(stored), stored.size(), run.expected);
+    EXPECT_EQ(session.folder.Read(kSavePath), want);
+  }
+}
+
 }  // namespace
