@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -350,6 +351,16 @@ TEST(GameData, InterruptedWritesNeverLeaveAPartialSave) {
   save.Save("Music\n0\n" + tail.substr(1));
   const std::string head = "Music\n";
 
+  // The kills land anywhere in the first few writes, however long a write
+  // takes here: a sanitizer build on a busy machine is many times slower.
+  // Writing the value the save already holds changes nothing.
+  auto before = std::chrono::steady_clock::now();
+  WriteValue("Music", 0);
+  const long oneWrite = static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                              std::chrono::steady_clock::now() - before)
+                                              .count());
+  const long window = std::max(2000L, 4 * oneWrite);  // microseconds
+
   std::srand(12345);
   int changed = 0;
   int midWrite = 0;  // rounds whose kill left a half-written temporary
@@ -359,7 +370,7 @@ TEST(GameData, InterruptedWritesNeverLeaveAPartialSave) {
     if (child == 0) {
       for (int value = 1;; ++value) WriteValue("Music", value);
     }
-    usleep(static_cast<useconds_t>(std::rand() % 40000));
+    usleep(static_cast<useconds_t>(std::rand() % window));
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
 
