@@ -227,6 +227,10 @@ int main(int argc, char** argv) {
   if (command != "find" && command != "replay") return Usage();
   // Paths given on the command line are taken from where the tool was started.
   const std::string path = fs::absolute(command == "find" ? argv[3] : argv[2]).string();
+  if (!fs::is_directory("Resources/Data") || !fs::is_directory("Resources/Assets")) {
+    std::fprintf(stderr, "run ilsmark_routefinder from the game's run folder (build/run)\n");
+    return 2;
+  }
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   if (SDL_Init(SDL_INIT_VIDEO) != 0 || TTF_Init() != 0) {
