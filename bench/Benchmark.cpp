@@ -72,6 +72,7 @@ struct Counters {
   long long textStart = 0;
   bool inText = false;
   SDL_Surface* textSurface = nullptr;  // the line being rendered
+  long textLines = 0;                  // lines rendered
 };
 Counters counters;
 SDL_Renderer* benchRenderer = nullptr;
@@ -184,6 +185,7 @@ TTF_Font* __wrap_TTF_OpenFont(const char* file, int size) {
 }
 SDL_Surface* __wrap_TTF_RenderText_Solid(TTF_Font* font, const char* text, SDL_Color colour) {
   BeginText();
+  ++counters.textLines;
   counters.textSurface = __real_TTF_RenderText_Solid(font, text, colour);
   return counters.textSurface;
 }
@@ -302,6 +304,7 @@ struct Result {
   std::string name;
   Stats update, draw, text, whole, wall;
   Stats withoutText;  // whole steps less their text
+  double textLinesPerStep = 0;
   long descheduledCopies = 0;
   double pathCallsPerStep = 0, pathUsPerCall = 0, pathMaxUs = 0;
   long pathAllocations = 0;
@@ -323,6 +326,7 @@ Result RunSteps(const std::string& name, Session& s, int steps, double firstStar
   long pathCalls = 0;
   long long pathNs = 0;
   long tileCalls = 0;
+  long textLines = 0;
   long counted = 0;
   long countedSteps = 0;
   s.playing = 1;
@@ -361,6 +365,7 @@ Result RunSteps(const std::string& name, Session& s, int steps, double firstStar
     update.push_back(std::max(0.0, totalUs - drawUs - textUs));
     withoutText.push_back(totalUs - textUs);
     result.descheduledCopies += counters.descheduledCopies;
+    textLines += counters.textLines;
     pathCalls += counters.pathCalls;
     pathNs += counters.pathNs;
     result.pathMaxUs =
@@ -380,6 +385,7 @@ Result RunSteps(const std::string& name, Session& s, int steps, double firstStar
   result.pathCallsPerStep = measured ? static_cast<double>(pathCalls) / measured : 0;
   result.pathUsPerCall = pathCalls ? pathNs / 1000.0 / pathCalls : 0;
   result.tileCallsPerStep = measured ? static_cast<double>(tileCalls) / measured : 0;
+  result.textLinesPerStep = measured ? static_cast<double>(textLines) / measured : 0;
   result.allocationsPerStep = countedSteps ? static_cast<double>(counted) / countedSteps : 0;
   result.peakKb = PeakRssKb();
   return result;
@@ -452,12 +458,16 @@ Stats SealedGoalSearch(Level& level, int calls) {
 }
 
 // The worst reachable goal: every 4th cell of every 3rd row is tried from the
-// player's start, the slowest is searched again and its median reported.
+// player's start, each three times, the fastest of the three counting (the
+// others may have been descheduled); the slowest goal is searched again and
+// its median reported.
 Stats WorstReachableSearch(Level& level, int calls, int& worstCol, int& worstRow) {
   double slowest = -1.0;
   for (int r = 1; r < level.rows - 1; r += 3) {
     for (int c = 1; c < level.columns - 1; c += 4) {
-      const double us = TimeSearch(level, 5, level.rows - 2, c, r);
+      double us = TimeSearch(level, 5, level.rows - 2, c, r);
+      us = std::min(us, TimeSearch(level, 5, level.rows - 2, c, r));
+      us = std::min(us, TimeSearch(level, 5, level.rows - 2, c, r));
       if (us > slowest) slowest = us, worstCol = c, worstRow = r;
     }
   }
@@ -492,22 +502,23 @@ Stats MenuFrames(Session& s, int screen, int frames, SDL_Renderer* renderer) {
 // starts, allocations per step after warm-up, peak resident memory.
 void PrintHeader() {
   const char* format =
-      "%-9s %6s %6s %6s | %6s %6s | %6s %6s | %6s %6s %6s %6s %6s | %6s | %6s %7s %6s | %6s "
+      "%-9s %6s %6s %6s | %6s %6s | %6s %6s %5s | %6s %6s %6s %6s %6s | %6s | %6s %7s %6s | %6s "
       "%6s | %7s %7s | %7s | %5s\n";
-  std::printf(format, "scenario", "upd", "upd", "upd", "drw", "drw", "txt", "txt", "stp", "stp",
-              "stp", "stp", "no-txt", "wall", "path", "path", "path", "tile", "tile", "start",
-              "start", "alloc", "rss");
-  std::printf(format, "", "med", "p99", "max", "med", "p99", "med", "p99", "med", "p99", "max",
-              "p99%", "p99", "p99", "/step", "us/call", "allocs", "/step", "allocs", "med ms",
-              "max ms", "/step", "MB");
+  std::printf(format, "scenario", "upd", "upd", "upd", "drw", "drw", "txt", "txt", "txt", "stp",
+              "stp", "stp", "stp", "no-txt", "wall", "path", "path", "path", "tile", "tile",
+              "start", "start", "alloc", "rss");
+  std::printf(format, "", "med", "p99", "max", "med", "p99", "med", "p99", "lines", "med", "p99",
+              "max", "p99%", "p99", "p99", "/step", "us/call", "allocs", "/step", "allocs",
+              "med ms", "max ms", "/step", "MB");
 }
 
 void PrintRow(const Result& r) {
   std::printf(
-      "%-9s %6.0f %6.0f %6.0f | %6.0f %6.0f | %6.0f %6.0f | %6.0f %6.0f %6.0f %5.1f%% %6.0f | "
+      "%-9s %6.0f %6.0f %6.0f | %6.0f %6.0f | %6.0f %6.0f %5.2f | %6.0f %6.0f %6.0f %5.1f%% %6.0f "
+      "| "
       "%6.0f | %6.2f %7.1f %6ld | %6.0f %6ld | %7.1f %7.1f | %7.3f | %5ld\n",
       r.name.c_str(), r.update.median, r.update.p99, r.update.max, r.draw.median, r.draw.p99,
-      r.text.median, r.text.p99, r.whole.median, r.whole.p99, r.whole.max,
+      r.text.median, r.text.p99, r.textLinesPerStep, r.whole.median, r.whole.p99, r.whole.max,
       100.0 * r.whole.p99 / kBudgetUs, r.withoutText.p99, r.wall.p99, r.pathCallsPerStep,
       r.pathUsPerCall, r.pathAllocations, r.tileCallsPerStep, r.tileAllocations, r.start.median,
       r.start.max, r.allocationsPerStep, r.peakKb / 1024);
@@ -517,18 +528,19 @@ void PrintMachineLine(const Result& r) {
   std::printf(
       "BENCH scenario=%s update_median_us=%.1f update_p99_us=%.1f update_max_us=%.1f "
       "update_p99_budget=%.2f%% draw_median_us=%.1f draw_p99_us=%.1f text_median_us=%.1f "
-      "text_p99_us=%.1f step_median_us=%.1f step_p99_us=%.1f step_max_us=%.1f "
+      "text_p99_us=%.1f text_lines_per_step=%.2f step_median_us=%.1f step_p99_us=%.1f "
+      "step_max_us=%.1f "
       "step_p99_budget=%.2f%% step_without_text_p99_us=%.1f wall_step_median_us=%.1f "
       "wall_step_p99_us=%.1f descheduled_copies=%ld "
       "findpath_per_step=%.3f findpath_us=%.2f findpath_step_max_us=%.1f findpath_allocs=%ld "
       "tile_tests_per_step=%.0f tile_test_allocs=%ld start_median_ms=%.2f start_max_ms=%.2f "
       "allocs_per_step=%.3f peak_rss_mb=%ld\n",
       r.name.c_str(), r.update.median, r.update.p99, r.update.max, 100.0 * r.update.p99 / kBudgetUs,
-      r.draw.median, r.draw.p99, r.text.median, r.text.p99, r.whole.median, r.whole.p99,
-      r.whole.max, 100.0 * r.whole.p99 / kBudgetUs, r.withoutText.p99, r.wall.median, r.wall.p99,
-      r.descheduledCopies, r.pathCallsPerStep, r.pathUsPerCall, r.pathMaxUs, r.pathAllocations,
-      r.tileCallsPerStep, r.tileAllocations, r.start.median, r.start.max, r.allocationsPerStep,
-      r.peakKb / 1024);
+      r.draw.median, r.draw.p99, r.text.median, r.text.p99, r.textLinesPerStep, r.whole.median,
+      r.whole.p99, r.whole.max, 100.0 * r.whole.p99 / kBudgetUs, r.withoutText.p99, r.wall.median,
+      r.wall.p99, r.descheduledCopies, r.pathCallsPerStep, r.pathUsPerCall, r.pathMaxUs,
+      r.pathAllocations, r.tileCallsPerStep, r.tileAllocations, r.start.median, r.start.max,
+      r.allocationsPerStep, r.peakKb / 1024);
 }
 }  // namespace
 
