@@ -157,6 +157,10 @@ TEST(BadAssets, DamagedBitmapsAndSoundsAreReportedAndPlayGoesOn) {
   session.folder.Write("Resources/Assets/Wall.bmp", wall.substr(0, 20));  // header cut short
   session.folder.Write("Resources/Assets/Coin.bmp", noise);
   session.folder.Write("Resources/Assets/Door.bmp", "BM" + noise);
+  std::string huge = wall;  // claims 16 million pixels each way
+  huge[18] = huge[19] = huge[20] = huge[22] = huge[23] = huge[24] = '\xFF';
+  huge[21] = huge[25] = '\0';
+  session.folder.Write("Resources/Assets/Platform.bmp", huge);
   session.folder.Write("Resources/Assets/Music.WAV", std::string("RIFF\x24\x08\0\0WAVEfmt ", 16));
   session.folder.Write("Resources/Assets/Coin.WAV", noise);
   session.folder.Write("Resources/Assets/PlayerJump.WAV", "");
@@ -180,6 +184,8 @@ TEST(BadAssets, DamagedBitmapsAndSoundsAreReportedAndPlayGoesOn) {
   for (const char* line : {"Surface for bitmap 'Resources/Assets/Wall.bmp' not loaded!",
                            "Surface for bitmap 'Resources/Assets/Coin.bmp' not loaded!",
                            "Surface for bitmap 'Resources/Assets/Door.bmp' not loaded!",
+                           "Surface for bitmap 'Resources/Assets/Platform.bmp' not loaded!\n"
+                           "The bitmap claims more than 16777216 pixels: it is damaged.",
                            "Sound 'Resources/Assets/Music.WAV' not loaded",
                            "Sound 'Resources/Assets/Coin.WAV' not loaded",
                            "Sound 'Resources/Assets/PlayerJump.WAV' not loaded"})
