@@ -127,8 +127,10 @@ TEST(Monkey, HundredThousandRandomPassesOverEveryScreenAndLevel) {
   RecordProperty("peak_rss_kb", static_cast<int>(peakRss));
 
   EXPECT_EQ(screensSeen, (std::set<int>{0, 1, 2, 3})) << "the monkey saw every menu screen";
-  EXPECT_EQ(levelsPlayed, levelsThere) << "the monkey played every level there is";
-  EXPECT_GT(gameSteps, passes / 5) << "a good part of the run should be play";
+  if (passes >= kDefaultPasses) {  // a shorter run need not get everywhere
+    EXPECT_EQ(levelsPlayed, levelsThere) << "the monkey played every level there is";
+    EXPECT_GT(gameSteps, passes / 5) << "a good part of the run should be play";
+  }
   EXPECT_LT(static_cast<long>(heapAtEnd) - static_cast<long>(heapAtCheckpoint), kHeapGrowthLimit)
       << "the heap grew";
   if (!harness::kLeakCheckAvailable) {
