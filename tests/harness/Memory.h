@@ -15,8 +15,9 @@
 #endif
 
 #ifdef ILSMARK_ASAN
-#include <sanitizer/allocator_interface.h>
-#include <sanitizer/lsan_interface.h>
+// From the sanitizer runtime (its headers do not come with every compiler).
+extern "C" size_t __sanitizer_get_current_allocated_bytes(void);
+extern "C" int __lsan_do_recoverable_leak_check(void);
 #endif
 
 namespace harness {
