@@ -15,17 +15,8 @@ namespace harness {
 constexpr int kMenuFrameMs = 16;  // what one menu frame takes in the shell, milliseconds
 constexpr int kStepMs = 8;        // one game step
 
-// One pass of the shell's loop over a session, without the menu's sleep: a
-// Game::Update while playing, otherwise the two exit tests and one menu
-// screen. The clock moves as the shell's would. False when the shell would
-// end the program.
-inline bool LoopPass(GameSession& session) {
-  if (session.playing) {
-    Clock::Advance(kStepMs);
-    session.game.Update();
-    return true;
-  }
-  if (session.input.escape || session.menu.quit) return false;
+// One menu frame as the shell draws it: clear, the current screen, present.
+inline void MenuFrame(GameSession& session) {
   SDL_RenderClear(Renderer());
   switch (session.menu.screen) {
     case 0:
@@ -44,6 +35,20 @@ inline bool LoopPass(GameSession& session) {
       break;
   }
   SDL_RenderPresent(Renderer());
+}
+
+// One pass of the shell's loop over a session, without the menu's sleep: a
+// Game::Update while playing, otherwise the two exit tests and one menu
+// screen. The clock moves as the shell's would. False when the shell would
+// end the program.
+inline bool LoopPass(GameSession& session) {
+  if (session.playing) {
+    Clock::Advance(kStepMs);
+    session.game.Update();
+    return true;
+  }
+  if (session.input.escape || session.menu.quit) return false;
+  MenuFrame(session);
   Clock::Advance(kMenuFrameMs);
   return true;
 }

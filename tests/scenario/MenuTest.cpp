@@ -18,6 +18,7 @@
 #include "audio/SoundEffect.h"
 #include "frontend/GameData.h"
 #include "harness/GameHarness.h"
+#include "harness/PlayLoop.h"
 #include "harness/Screen.h"
 #include "harness/TestContent.h"
 
@@ -25,6 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using harness::Frame;
 using harness::GameSession;
+using harness::MenuFrame;
+using harness::Tap;
 using harness::ShowsText;
 using harness::WriteBitmap;
 
@@ -78,36 +81,6 @@ std::string ValueLine(const std::string& text, const std::string& key) {
   while (std::getline(lines, line))
     if (line == key) return std::getline(lines, line) ? line : "";
   return "";
-}
-
-// One pass of the shell's loop outside play: clear, the current screen, present.
-void MenuFrame(GameSession& session) {
-  SDL_SetRenderDrawColor(harness::Renderer(), 0, 0, 0, 255);
-  SDL_RenderClear(harness::Renderer());
-  switch (session.menu.screen) {
-    case 0:
-      session.menu.MainMenu();
-      break;
-    case 1:
-      session.menu.LevelSelect();
-      break;
-    case 2:
-      session.menu.Options();
-      break;
-    case 3:
-      session.menu.ExitConfirm();
-      break;
-    default:
-      ADD_FAILURE() << "no screen " << session.menu.screen;
-  }
-  SDL_RenderPresent(harness::Renderer());
-}
-
-// A key pressed and released around one menu frame.
-void Tap(GameSession& session, SDL_Keycode key) {
-  session.Press(key);
-  MenuFrame(session);
-  session.Release(key);
 }
 
 // A playable three-line level, 40 cells wide.

@@ -13,12 +13,16 @@
 #include "actors/Bullet.h"
 #include "actors/Player.h"
 #include "harness/GameHarness.h"
+#include "harness/TestContent.h"
 #include "harness/Screen.h"
 
 namespace {
 namespace fs = std::filesystem;
 using harness::Frame;
+using harness::Cell;
 using harness::GameSession;
+using harness::Room;
+using harness::WriteBitmap;
 using harness::ShowsText;
 
 constexpr int kWindowWidth = 1280;
@@ -31,39 +35,10 @@ constexpr int kBackgroundWidth = 120;
 
 Uint32 Rgb(SDL_Color c) { return (Uint32{c.r} << 16) | (Uint32{c.g} << 8) | c.b; }
 
-struct Cell {
-  int column;
-  int row;
-  char code;
-};
-
-// A level of columns x rows cells closed by walls, with the given cells placed inside.
-std::string Room(int columns, int rows, const std::vector<Cell>& cells) {
-  std::vector<std::string> grid(rows, std::string(columns, '.'));
-  for (int c = 0; c < columns; ++c) grid[0][c] = grid[rows - 1][c] = 'W';
-  for (int r = 0; r < rows; ++r) grid[r][0] = grid[r][columns - 1] = 'W';
-  for (const Cell& cell : cells) grid[cell.row][cell.column] = cell.code;
-  std::string text;
-  for (const std::string& line : grid) text += line + "\n";
-  return text;
-}
-
-void WriteBitmap(const std::string& path, int width, int height, SDL_Color colour) {
-  SDL_Surface* surface =
-      SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, colour.r, colour.g, colour.b));
-  SDL_SaveBMP(surface, path.c_str());
-  SDL_FreeSurface(surface);
-}
-
 // Plain bitmaps of known sizes and colours in place of the generated art,
 // which may change; the font stays the staged one.
 void UseTestArt(GameSession& session) {
-  const std::string assets = session.folder.Path() + "/Resources/Assets";
-  fs::remove(assets);  // the link to the shared assets, not what it points to
-  fs::create_directory(assets);
-  fs::create_symlink(harness::RunDir() + "/Resources/Assets/DejaVuSans.ttf",
-                     assets + "/DejaVuSans.ttf");
+  const std::string assets = harness::UseOwnAssets(session.folder);
   WriteBitmap(assets + "/PlayerStand.bmp", 24, 30, kPlayerColour);
   WriteBitmap(assets + "/PlayerRun.bmp", 24, 30, SDL_Color{30, 160, 50, 255});
   WriteBitmap(assets + "/Bullet.bmp", 8, 4, SDL_Color{250, 240, 40, 255});
