@@ -172,4 +172,13 @@ note "music volume after holding Right: $music"
 sed "/^Music$/{n;s/.*/$music/}" "$work/save-before.txt" > "$work/save-expected.txt"
 cmp -s "$work/save-expected.txt" "$work/run/Resources/Data/GameData.txt" \
   || fail "the options changed more than the music volume"
+# --- Ctrl+C in the terminal (SIGINT) and SIGTERM end the game like any program ---
+for signal in INT TERM; do
+  make_folder
+  start_game
+  kill -s "$signal" "$game_pid"
+  status=$(wait_exit)
+  [ "$status" != "still running" ] || fail "SIG$signal did not end the game"
+  note "SIG$signal ended the game (status $status)"
+done
 note "all checks passed"
