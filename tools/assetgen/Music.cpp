@@ -298,12 +298,7 @@ SoundBuffer RenderSong(const Song& song, const std::string& fileName) {
       const Drum& drum = *std::find_if(song.drums.begin(), song.drums.end(),
                                        [key](const Drum& d) { return d.key == key; });
       for (const Layer& layer : drum.layers) {
-        Note note;
-        note.startHz = layer.startHz;
-        note.endHz = layer.endHz;
-        note.sweep = layer.sweep;
-        note.sweepTime = layer.length;
-        note.gate = layer.length - layer.voice.envelope.release;
+        const Note note = LayerNote(layer);
         const size_t start =
             frameOfStep(s) + static_cast<size_t>(std::lround(layer.at * kSampleRate));
         RenderNote(layer.voice, note, audio, start, true);

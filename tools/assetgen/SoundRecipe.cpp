@@ -121,12 +121,7 @@ SoundBuffer RenderSound(const SoundRecipe& recipe, const std::string& fileName) 
   audio.samples.assign(frames * static_cast<size_t>(recipe.channels), 0.0f);
 
   for (const Layer& layer : recipe.layers) {
-    Note note;
-    note.startHz = layer.startHz;
-    note.endHz = layer.endHz;
-    note.sweep = layer.sweep;
-    note.sweepTime = layer.length;
-    note.gate = layer.length - layer.voice.envelope.release;
+    Note note = LayerNote(layer);
     note.gain = recipe.gain;
     const size_t start = static_cast<size_t>(std::lround(layer.at * kSampleRate));
     RenderNote(layer.voice, note, audio, start, false);
@@ -151,4 +146,14 @@ Loudness MeasureLoudness(const SoundBuffer& audio) {
   }
   if (!audio.samples.empty()) result.rms = std::sqrt(sumSquares / audio.samples.size());
   return result;
+}
+
+Note LayerNote(const Layer& layer) {
+  Note note;
+  note.startHz = layer.startHz;
+  note.endHz = layer.endHz;
+  note.sweep = layer.sweep;
+  note.sweepTime = layer.length;
+  note.gate = layer.length - layer.voice.envelope.release;
+  return note;
 }

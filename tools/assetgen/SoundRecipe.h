@@ -37,6 +37,9 @@ bool ParseLayerSetting(const TextSource& source, const TextLine& line, Layer& la
 // Checks a finished layer (its envelope must fit in its length); throws ContentError.
 void CheckLayer(const TextSource& source, const Layer& layer);
 
+// The note a layer plays: its pitch sweep, held until its release begins.
+Note LayerNote(const Layer& layer);
+
 // Parses a sound recipe: optional "channels" and "gain", then one or more
 // "layer" blocks of layer settings. Throws ContentError naming file and line.
 SoundRecipe ParseSoundRecipe(const TextSource& source);
