@@ -11,6 +11,7 @@ add_library(assetgen_lib STATIC
   ${ASSETGEN_DIR}/Music.cpp
   ${ASSETGEN_DIR}/PixelArt.cpp
   ${ASSETGEN_DIR}/SoundRecipe.cpp
+  ${ASSETGEN_DIR}/Svg.cpp
   ${ASSETGEN_DIR}/Synth.cpp
   ${ASSETGEN_DIR}/TextSource.cpp
   ${ASSETGEN_DIR}/Wav.cpp)

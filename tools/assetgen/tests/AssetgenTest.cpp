@@ -11,6 +11,7 @@
 #include "Music.h"
 #include "PixelArt.h"
 #include "SoundRecipe.h"
+#include "Svg.h"
 #include "TextSource.h"
 #include "Wav.h"
 
@@ -98,6 +99,37 @@ TEST(Bmp, EveryWidthRoundTripsThroughItsPadding) {
   }
 }
 
+// ---------------------------------------------------------------- SVG icon
+
+TEST(Svg, TheOpaquePixelsAreCentredInASquareAndRunsMerged) {
+  const Image image = ParsePicture(SplitText("icon.pix",
+                                             "size 5 2\n"
+                                             "grid\n"
+                                             ".RRG.\n"
+                                             ".KK..\n"),
+                                   TestPalette());
+  const std::string svg = EncodeSvg(image);
+  // Columns 1 to 3 and rows 0 to 1 are opaque: a 3 x 3 view, half a row above.
+  EXPECT_NE(svg.find("viewBox=\"1 -0.5 3 3\""), std::string::npos) << svg;
+  EXPECT_NE(svg.find("shape-rendering=\"crispEdges\""), std::string::npos) << svg;
+  EXPECT_NE(svg.find("<rect x=\"1\" y=\"0\" width=\"2\" height=\"1\" fill=\"#da3c38\"/>"),
+            std::string::npos)
+      << svg;
+  EXPECT_NE(svg.find("<rect x=\"3\" y=\"0\" width=\"1\" height=\"1\" fill=\"#54b050\"/>"),
+            std::string::npos)
+      << svg;
+  EXPECT_NE(svg.find("<rect x=\"1\" y=\"1\" width=\"2\" height=\"1\" fill=\"#120e1a\"/>"),
+            std::string::npos)
+      << svg;
+  size_t rects = 0;
+  for (size_t at = svg.find("<rect"); at != std::string::npos; at = svg.find("<rect", at + 1))
+    ++rects;
+  EXPECT_EQ(rects, 3u) << "transparent pixels are drawn\n" << svg;
+
+  const Image empty = ParsePicture(SplitText("empty.pix", "size 2 1\ngrid\n..\n"), TestPalette());
+  EXPECT_THROW(EncodeSvg(empty), std::runtime_error);
+}
+
 // ---------------------------------------------------------------- pictures
 
 TEST(Picture, GridCharactersBecomePaletteColours) {
@@ -155,14 +187,15 @@ TEST(Picture, FaultsNameTheFileAndLine) {
     EXPECT_EQ(error.file, "hero.pix") << c.text;
     EXPECT_EQ(error.line, c.line) << c.text;
     EXPECT_NE(error.message.find(c.words), std::string::npos)
-        << "message '" << error.message << "' for:\n" << c.text;
+        << "message '" << error.message << "' for:\n"
+        << c.text;
     EXPECT_EQ(std::string(error.what()).rfind("hero.pix:" + std::to_string(c.line) + ": ", 0), 0u);
   }
 }
 
 TEST(Palette, OnlyTheDotMayBeMagentaAndTheDotMustBe) {
-  ContentError error = ExpectContentError(
-      [] { ParsePalette(SplitText("palette.txt", "K 0 0 0\nM 255 0 255\n")); });
+  ContentError error =
+      ExpectContentError([] { ParsePalette(SplitText("palette.txt", "K 0 0 0\nM 255 0 255\n")); });
   EXPECT_EQ(error.line, 2);
   error = ExpectContentError([] { ParsePalette(SplitText("palette.txt", ". 0 0 0\n")); });
   EXPECT_EQ(error.line, 1);
@@ -297,7 +330,8 @@ TEST(Sound, RecipeFaultsNameTheFileAndLine) {
     EXPECT_EQ(error.file, "zap.sfx") << c.text;
     EXPECT_EQ(error.line, c.line) << c.text;
     EXPECT_NE(error.message.find(c.words), std::string::npos)
-        << "message '" << error.message << "' for:\n" << c.text;
+        << "message '" << error.message << "' for:\n"
+        << c.text;
   }
 }
 
@@ -382,7 +416,8 @@ TEST(Music, SongFaultsNameTheFileAndLine) {
     EXPECT_EQ(error.file, "tune.song") << c.text;
     EXPECT_EQ(error.line, c.line) << c.text;
     EXPECT_NE(error.message.find(c.words), std::string::npos)
-        << "message '" << error.message << "' for:\n" << c.text;
+        << "message '" << error.message << "' for:\n"
+        << c.text;
   }
 }
 
