@@ -1,0 +1,81 @@
+// Renders a stretch of a level played from its route to numbered BMP frames,
+// headless, at the game's own pace: a frame every kStepsPerFrame steps of
+// 8 ms, so the frames shown kFrameMs apart play at the game's real speed.
+//   ilsmark_recorder <route file> <from seconds> <to seconds> <output folder>
+// Run from a copy of the run folder: a route that reaches the door stores its
+// results in the save. The last line printed is "frame-ms <kFrameMs>".
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "HeadlessGame.h"
+#include "Route.h"
+#include "RouteRun.h"
+
+namespace {
+constexpr int kStepMs = 8;                          // one game step
+constexpr int kStepsPerFrame = 5;                   // steps between two frames
+constexpr int kFrameMs = kStepMs * kStepsPerFrame;  // 40 ms: 25 frames a second
+
+int Usage() {
+  std::fprintf(
+      stderr, "usage: ilsmark_recorder <route file> <from seconds> <to seconds> <output folder>\n");
+  return 2;
+}
+
+// Seconds of play as a count of steps; -1 when text is not a number of seconds.
+int SecondsToSteps(const char* text) {
+  char* end = nullptr;
+  const double seconds = std::strtod(text, &end);
+  if (end == text || *end != '\0' || !(seconds >= 0.0)) return -1;
+  return static_cast<int>(seconds * 1000.0 / kStepMs + 0.5);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 5) return Usage();
+  Route route;
+  std::string error;
+  if (!ReadRoute(argv[1], route, error)) {
+    std::fprintf(stderr, "ilsmark_recorder: %s\n", error.c_str());
+    return 1;
+  }
+  const int firstStep = SecondsToSteps(argv[2]);
+  const int lastStep = SecondsToSteps(argv[3]);
+  if (firstStep < 0 || lastStep <= firstStep) {
+    std::fprintf(stderr, "ilsmark_recorder: the time span must be 0 <= from < to, in seconds\n");
+    return Usage();
+  }
+  const std::string out = argv[4];
+
+  HeadlessGame headless;
+  RouteRun run(*headless.game, *headless.menu, headless.input, headless.playing);
+  if (!run.Start(route.level, route.seed)) {
+    std::fprintf(stderr, "ilsmark_recorder: level %d does not start (run from a run folder)\n",
+                 route.level);
+    return 1;
+  }
+  int frames = 0;
+  size_t next = 0;
+  while (run.StepsRun() < lastStep && !run.Over()) {
+    for (; next < route.events.size() && route.events[next].step == run.StepsRun(); ++next)
+      run.Send(route.events[next].key, route.events[next].press);
+    run.Step();
+    if (run.StepsRun() <= firstStep || (run.StepsRun() - firstStep) % kStepsPerFrame != 0) continue;
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame%05d.bmp", frames);
+    if (!headless.SaveBmp(out + name)) {
+      std::fprintf(stderr, "ilsmark_recorder: cannot write %s%s\n", out.c_str(), name);
+      return 1;
+    }
+    ++frames;
+  }
+  if (run.StepsRun() < lastStep) {
+    std::fprintf(stderr, "ilsmark_recorder: the level ended after %.2f s, before the span did\n",
+                 run.StepsRun() * kStepMs / 1000.0);
+    return 1;
+  }
+  std::printf("%d frames of level %d from %s s to %s s\nframe-ms %d\n", frames, route.level,
+              argv[2], argv[3], kFrameMs);
+  return 0;
+}
