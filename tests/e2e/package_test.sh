@@ -53,7 +53,7 @@ done
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
-zcat "$root/usr/share/doc/ilsmark/changelog.gz" | head -n 1 | grep -q "^ilsmark ($version)" \
+zcat "$root/usr/share/doc/ilsmark/changelog.gz" | sed -n 1p | grep -q "^ilsmark ($version)" \
   || fail "the changelog's latest entry is not version $version"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/ilsmark.metainfo.xml" \
   || fail "the AppStream metadata has no release $version"
