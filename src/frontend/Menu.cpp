@@ -7,6 +7,7 @@
 #include "audio/Audio.h"
 #include "base/LineReader.h"
 #include "frontend/GameData.h"
+#include "game/FrameTimers.h"
 #include "game/Game.h"
 #include "gfx/TextRenderer.h"
 
@@ -116,6 +117,9 @@ void Menu::LevelSelect() {
     levelChoice = levelChoice == levelReached ? 0 : levelChoice + 1;
   } else if (input->keyZ) {
     input->keyZ = false;
+    // The time spent in the menus is not the level's: its first step
+    // measures from here, so only the loading counts into the level clock.
+    RestartStepClock();
     LaunchLevel();
     // A level that could not be started leaves the level select showing.
     if (game->level) *playing = 1;

@@ -9,10 +9,14 @@ double deltaSeconds = 0.0;
 double levelTime = 0.0;
 int gameOverDeadline = 0;
 
-void ResetFrameTimers() {
+void RestartStepClock() {
   frameTick = Clock::Now();
   stepAccumulator = 0.0;
-  stepTick = Clock::Now();
+  stepTick = frameTick;
+}
+
+void ResetFrameTimers() {
+  RestartStepClock();
   deltaSeconds = 0.0;
   levelTime = 0.0;
   gameOverDeadline = 0;

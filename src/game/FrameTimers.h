@@ -9,5 +9,8 @@ extern double deltaSeconds;      // seconds since the previous step
 extern double levelTime;         // playing time of the current level, seconds
 extern int gameOverDeadline;     // Clock::Now() at which game over ends, ms
 
+// Starts measuring steps afresh from now: the next step comes 8 ms from now
+// at the earliest, and its deltaSeconds counts from now.
+void RestartStepClock();
 // Puts every timer back to its start-up value, reading the clock afresh (tests).
 void ResetFrameTimers();

@@ -34,9 +34,11 @@ struct GameSession {
   void WriteLevel(int n, const std::string& grid) const {
     folder.Write("Resources/Data/Level" + std::to_string(n) + ".txt", grid);
   }
-  // Starts level n as the level select does: measure, start, playing = 1.
+  // Starts level n as the level select does: restart the step clock,
+  // measure, start, playing = 1.
   void Start(int n) {
     menu.levelChoice = n;
+    RestartStepClock();
     menu.LaunchLevel();
     if (game.level) playing = 1;
   }

@@ -13,15 +13,17 @@
 #include "actors/Bullet.h"
 #include "actors/Player.h"
 #include "harness/GameHarness.h"
+#include "harness/PlayLoop.h"
 #include "harness/Screen.h"
 #include "harness/TestContent.h"
 
 namespace {
+using harness::Cell;
 using harness::Frame;
 using harness::GameSession;
-using harness::ShowsText;
-using harness::Cell;
 using harness::Room;
+using harness::ShowsText;
+using harness::Tap;
 using harness::WriteBitmap;
 
 constexpr int kWindowWidth = 1280;
@@ -58,25 +60,41 @@ void StartLevel0(GameSession& session, const std::string& grid) {
   ASSERT_EQ(session.playing, 1);
 }
 
-TEST(GameFrameTest, TheWarmUpStepMovesNothingButTheLevelClockRuns) {
+TEST(GameFrameTest, TheWarmUpStepMovesNothingAndTheLevelClockCountsNoMenuTime) {
   GameSession session;
   UseTestArt(session);
   session.WriteLevel(0, Room(40, 12, {{20, 2, 'S'}}));  // the player starts in mid-air
-  Clock::Advance(3000);  // three seconds spent in the menu before the start
-  session.Start(0);
+  Tap(session, SDLK_z);
+  ASSERT_EQ(session.menu.screen, 1);
+  Clock::Advance(40000);  // forty seconds on the level select
+  Tap(session, SDLK_z);   // the level starts in this menu frame of 16 ms
+  ASSERT_EQ(session.playing, 1);
   Player& player = *session.game.player;
   const float startY = player.y;
 
   session.Steps(1);
-  EXPECT_NEAR(deltaSeconds, 3.008, 1e-9) << "the warm-up step measures from the last step";
+  EXPECT_NEAR(deltaSeconds, 0.024, 1e-9)
+      << "the warm-up step measures from the start, not the menu";
   EXPECT_FALSE(session.game.started);
   EXPECT_EQ(player.y, startY) << "nothing may move in the warm-up step";
-  EXPECT_NEAR(levelTime, 3.008, 1e-9) << "the level clock counts the warm-up step";
+  EXPECT_NEAR(levelTime, 0.024, 1e-9) << "the level clock counts the warm-up step";
+  {
+    Frame frame;
+    EXPECT_TRUE(ShowsText(frame, "Time: 0", 24, 640, 36)) << "menu time shown as play time";
+  }
 
   session.Steps(1);
   EXPECT_TRUE(session.game.started);
   EXPECT_GT(player.y, startY) << "the second step is the first that moves";
-  EXPECT_NEAR(levelTime, 3.016, 1e-9);
+  EXPECT_NEAR(levelTime, 0.032, 1e-9);
+
+  // A restart happens inside play: its warm-up step measures from the last step.
+  session.Press(SDLK_r);
+  session.Steps(1);
+  session.Release(SDLK_r);
+  EXPECT_FALSE(session.game.started);
+  EXPECT_NEAR(deltaSeconds, 0.008, 1e-9);
+  EXPECT_NEAR(levelTime, 0.008, 1e-9);
 }
 
 TEST(GameFrameTest, AStepRunsOnlyOnce8MsHaveGatheredAndTheSurplusIsDropped) {
