@@ -5,7 +5,8 @@
 // The save file "Resources/Data/GameData.txt": key line, value line, pairs.
 // Every call opens, scans and closes the file; nothing is cached.
 
-// What a read of a missing key yields: callers put these in before reading.
+// The values of fields the save has not filled yet: the menu starts with the
+// first three; the records are put into a fresh integer before each read.
 constexpr int kDefaultMusic = 100;        // volume, 0-100
 constexpr int kDefaultEffects = 100;      // volume, 0-100
 constexpr int kDefaultLevelReached = 0;   // level number, 0-9

@@ -41,9 +41,8 @@ Menu::Menu(SDL_Window* window, SDL_Renderer* renderer, Input* input, TextRendere
 }
 
 void Menu::LoadVolumes() {
-  // A damaged save must not pass a volume the mixer would misread.
-  musicVolume = kDefaultMusic;
-  effectsVolume = kDefaultEffects;
+  // A missing key leaves the volume as it is; a damaged save must not pass
+  // a volume the mixer would misread.
   ReadValue("Music", musicVolume);
   ReadValue("FX", effectsVolume);
   musicVolume = std::clamp(musicVolume, 0, kMaxVolume);
@@ -67,8 +66,8 @@ void Menu::MainMenu() {
     input->keyZ = false;
     switch (selection) {
       case 0:
-        // A damaged save must not offer a level file that does not exist.
-        levelReached = kDefaultLevelReached;
+        // A missing key keeps the levels unlocked in this session; a damaged
+        // save must not offer a level file that does not exist.
         ReadValue("Level Reached", levelReached);
         levelReached = std::clamp(levelReached, 0, kLastLevel);
         levelChoice = levelReached;

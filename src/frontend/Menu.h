@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "frontend/GameData.h"
 #include "gfx/Sprite.h"
 
 struct Input;
@@ -26,7 +27,8 @@ class Menu {
   void ExitConfirm();
   // Measures "Resources/Data/Level<levelChoice>.txt" and starts it in the game.
   void LaunchLevel();
-  // Reads both volumes from the save file (clamped to 0-100).
+  // Reads both volumes from the save file (clamped to 0-100); a missing key
+  // leaves its volume unchanged.
   void LoadVolumes();
   // Draws the high score and best time of levelChoice.
   void DrawRecords();
@@ -43,8 +45,10 @@ class Menu {
   int selection = 0;     // 0 Start, 1 Options, 2 Exit
   int optionsRow = 0;    // 0 music, 1 effects
   int levelChoice = 0;   // level number 0-9
-  int levelReached = 0;  // highest level number offered, 0-9
-  int musicVolume = 100;
-  int effectsVolume = 100;
+  // The save's defaults are given once, here: a key that the save lacks
+  // later leaves its field as it is.
+  int levelReached = kDefaultLevelReached;  // highest level number offered, 0-9
+  int musicVolume = kDefaultMusic;          // 0-100
+  int effectsVolume = kDefaultEffects;      // 0-100
   bool quit = false;
 };

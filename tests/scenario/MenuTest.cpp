@@ -394,6 +394,52 @@ TEST(MenuTest, ValuesFromTheSaveAreClampedAndMissingKeysGetDefaults) {
   }
 }
 
+TEST(MenuTest, KeysTheSaveLacksKeepWhatThisSessionSet) {
+  GameSession session;
+  UseTestArt(session);
+  session.folder.Write(kSavePath, SaveFile({{"Music", ""}, {"FX", ""}, {"Level Reached", ""}}));
+  session.WriteLevel(0, harness::Room(12, 4, {{2, 2, 'S'}, {6, 2, 'D'}}));
+  session.WriteLevel(1, SmallLevel("\n", true));
+
+  // The music goes down to 97; leaving with X has no key to store it under.
+  session.menu.selection = 1;
+  Tap(session, SDLK_z);
+  ASSERT_EQ(session.menu.screen, 2);
+  session.Press(SDLK_LEFT);
+  for (int frame = 0; frame < 3; ++frame) MenuFrame(session);
+  session.Release(SDLK_LEFT);
+  Tap(session, SDLK_x);
+  Tap(session, SDLK_z);
+  ASSERT_EQ(session.menu.screen, 2);
+  MenuFrame(session);
+  {
+    Frame frame;
+    EXPECT_TRUE(ShowsText(frame, "Music: 97", 12, 350, 500)) << "the next visit shows 100 again";
+    EXPECT_TRUE(ShowsText(frame, "Effects: 100", 12, 350, 564));
+  }
+  Tap(session, SDLK_x);
+
+  // The door unlocks level 2; "Level Reached" is not there to store it either.
+  session.menu.selection = 0;
+  Tap(session, SDLK_z);
+  Tap(session, SDLK_z);
+  ASSERT_EQ(session.playing, 1);
+  session.Press(SDLK_RIGHT);
+  for (int step = 0; step < 300 && session.menu.levelChoice == 0; ++step) session.Steps(1);
+  session.Release(SDLK_RIGHT);
+  ASSERT_EQ(session.menu.levelChoice, 1) << "the door was never entered";
+  Tap(session, SDLK_ESCAPE);
+  Tap(session, SDLK_x);
+  Tap(session, SDLK_z);
+  ASSERT_EQ(session.menu.screen, 1);
+  MenuFrame(session);
+  Frame frame;
+  EXPECT_TRUE(ShowsText(frame, "< 2 / 10 >", 24, 350, 400))
+      << "the level select lost the level unlocked in this session";
+  Tap(session, SDLK_RIGHT);
+  EXPECT_EQ(session.menu.levelChoice, 0) << "level 2 is the highest offered";
+}
+
 TEST(MenuTest, MissingRecordsShowTheirDefaults) {
   GameSession session;
   UseTestArt(session);
