@@ -9,6 +9,7 @@
 #include "app/EventHolder.h"
 #include "app/Input.h"
 #include "audio/Audio.h"
+#include "frontend/GameData.h"
 #include "frontend/Menu.h"
 #include "game/Game.h"
 #include "gfx/TextRenderer.h"
@@ -52,6 +53,10 @@ Shell::Shell() {
   if (!window) ReportStartupFailure("Window initialisation failed: %s\n");
   renderer = SDL_CreateRenderer(window, -1, 0);
   if (!renderer) ReportStartupFailure("Renderer initialisation failed: %s\n");
+
+  // --- The save folder: a write cut short in an earlier run may have left
+  // its temporary file there.
+  RemoveLeftoverTemporaries();
 
   // --- The long-lived objects, in the order the others rely on.
   playing = 0;

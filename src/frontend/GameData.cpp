@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,22 @@ const char* const kSaveFolder = "Resources/Data";
 // mkstemp replaces the X's; the temporary lives next to the save so that
 // rename() replaces it within one file system.
 const char* const kTempPattern = "Resources/Data/GameData.txt.XXXXXX";
+
+// The characters mkstemp puts in place of the X's.
+bool IsLetterOrDigit(char ch) {
+  return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9');
+}
+
+// True when path is a name that mkstemp makes from the temporary pattern.
+bool IsTemporaryName(const std::string& path) {
+  const std::string pattern = kTempPattern;
+  const size_t stem = pattern.find_last_not_of('X') + 1;
+  if (path.size() != pattern.size() || path.compare(0, stem, pattern, 0, stem) != 0) return false;
+  for (size_t at = stem; at < path.size(); ++at) {
+    if (!IsLetterOrDigit(path[at])) return false;
+  }
+  return true;
+}
 
 // The white space that formatted integer extraction skips.
 bool IsBlank(char ch) {
@@ -201,6 +218,22 @@ void WriteValue(const char* key, const int& value) {
     std::printf("Save file '%s' could not be written (%s); the old save is kept.\n", kSavePath,
                 problem.c_str());
   }
+}
+
+void RemoveLeftoverTemporaries() {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  std::error_code ignored;
+  std::vector<fs::path> leftovers;
+  for (fs::directory_iterator entry(kSaveFolder, error), end; !error && entry != end;
+       entry.increment(error)) {
+    // A plain file only: a link or a folder of that name is not the game's.
+    if (IsTemporaryName(entry->path().string()) &&
+        entry->symlink_status(ignored).type() == fs::file_type::regular) {
+      leftovers.push_back(entry->path());
+    }
+  }
+  for (const fs::path& leftover : leftovers) fs::remove(leftover, ignored);
 }
 
 std::string IntToText(int value) {

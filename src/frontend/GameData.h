@@ -19,5 +19,10 @@ void ReadValue(const char* key, int& out);
 // Rewrites every value line that follows a line equal to key with value.
 // The file is replaced atomically, so a failed write leaves the old save.
 void WriteValue(const char* key, const int& value);
+// Removes the temporary files that writes cut short (by a crash or a kill)
+// left beside the save: plain files named as a write names its temporary,
+// "GameData.txt." and six letters or digits. Never the save, never any
+// other file.
+void RemoveLeftoverTemporaries();
 // The decimal text of value, as "%d" writes it.
 std::string IntToText(int value);

@@ -383,10 +383,11 @@ TEST(GameData, InterruptedWritesNeverLeaveAPartialSave) {
     ASSERT_EQ(value.find_first_not_of("0123456789"), std::string::npos) << value;
     ASSERT_EQ(saved.substr(valueEnd), tail) << "round " << round << ": the save was cut short";
     if (value != "0") ++changed;
-    // A killed write may leave its temporary; it never replaces the save.
-    const std::vector<std::string> strays = save.StrayFiles();
-    if (!strays.empty()) ++midWrite;
-    for (const std::string& stray : strays) fs::remove("Resources/Data/" + stray);
+    // A killed write may leave its temporary; it never replaces the save,
+    // and the next start removes it.
+    if (!save.StrayFiles().empty()) ++midWrite;
+    RemoveLeftoverTemporaries();
+    ASSERT_TRUE(save.StrayFiles().empty()) << "round " << round << ": a leftover stays";
   }
   EXPECT_GT(changed, 0) << "no write ever finished: the kills tested nothing";
   EXPECT_GT(midWrite, 0) << "no kill landed inside a write: the test proved nothing about one";

@@ -1,9 +1,12 @@
 #include "app/Shell.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/EventHolder.h"
 #include "app/Input.h"
@@ -80,6 +83,42 @@ TEST(Shell, BuildsAndWiresTheLongLivedObjects) {
   ASSERT_NE(shell.audio, nullptr) << "the dummy device opens";
   EXPECT_EQ(shell.game->audio, shell.audio.get());
   EXPECT_EQ(shell.menu->audio, shell.audio.get());
+}
+
+TEST(Shell, StartUpRemovesOnlyTheTemporariesThatCutShortSavesLeft) {
+  harness::TempRunFolder folder;
+  namespace fs = std::filesystem;
+  const std::string data = "Resources/Data/";
+  const std::string save = folder.Read(data + "GameData.txt");
+  ASSERT_FALSE(save.empty());
+  // Two leftovers named as a write names its temporary.
+  std::vector<std::string> leftovers;
+  for (int i = 0; i < 2; ++i) {
+    std::string name = data + "GameData.txt.XXXXXX";
+    int fd = mkstemp(name.data());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "Music\n4", 7), 7);
+    close(fd);
+    leftovers.push_back(name);
+  }
+  // Files that only look alike, and a leftover's name on what is no plain file.
+  const std::vector<std::string> others = {
+      "GameData.txt.bak", "GameData.txt.abc12",   "GameData.txt.abc1234", "GameData.txt.ab-c12",
+      "Other.txt.a1b2c3", "xGameData.txt.a1b2c3", "GameData.txtXa1b2c3"};
+  for (const std::string& name : others) folder.Write(data + name, "keep\n");
+  folder.Write("Resources/GameData.txt.a1b2c3", "keep\n");
+  fs::create_directory(data + "GameData.txt.folder");
+  folder.Write(data + "GameData.txt.folder/inside", "keep\n");
+  fs::create_symlink("../GameData.txt.a1b2c3", data + "GameData.txt.link12");
+
+  DrainEvents();
+  Shell shell;
+  for (const std::string& name : leftovers) EXPECT_FALSE(fs::exists(name)) << name;
+  for (const std::string& name : others) EXPECT_EQ(folder.Read(data + name), "keep\n") << name;
+  EXPECT_EQ(folder.Read("Resources/GameData.txt.a1b2c3"), "keep\n") << "only beside the save";
+  EXPECT_EQ(folder.Read(data + "GameData.txt.folder/inside"), "keep\n");
+  EXPECT_TRUE(fs::is_symlink(data + "GameData.txt.link12"));
+  EXPECT_EQ(folder.Read(data + "GameData.txt"), save) << "the save itself is never touched";
 }
 
 TEST(Shell, EscapeInTheMenuEndsTheLoopBeforeDrawing) {
