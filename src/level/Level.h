@@ -8,6 +8,7 @@
 
 #include "gfx/Sprite.h"
 #include "level/PathNode.h"
+#include "level/PathSearch.h"
 
 class Game;
 class Door;
@@ -42,7 +43,7 @@ class Level {
   // The next cell on a path from (startCol, startRow) to (goalCol, goalRow),
   // or (-1, -1) when there is none. Reads only the cells' blocked flags, which
   // must not change after Build (the regions of open cells are labelled there).
-  // Allocates nothing: Build makes room for every cell in openList.
+  // Allocates nothing: Build makes room for every cell in the open list.
   void FindPath(int startCol, int startRow, int goalCol, int goalRow, int& nextCol, int& nextRow);
   // Creates the tiles, path cells, start, door and (through the game) the
   // enemies and pickups from the grid. Called once, after the player exists.
@@ -73,37 +74,10 @@ class Level {
   std::unique_ptr<Door> door;  // null in a level without a door cell
   std::vector<std::string> lines;
   std::vector<std::unique_ptr<Sprite>> tiles;
-  // The search's open cells, not owning: points into nodes. Kept as a binary
-  // heap in the order the cells will be expanded, not in the order they opened.
-  std::vector<PathNode*> openList;
   std::vector<PathNode> nodes;  // row-major, index row * columns + column
 
  private:
-  // What the path search keeps per cell beside its PathNode (same index).
-  struct SearchMark {
-    unsigned stamp = 0;  // the search that last touched the cell; another means untouched
-    unsigned order = 0;  // when the cell entered the open list in that search
-    int heapIndex = -1;  // the cell's place in openList while it is open
-    int region = -1;     // connected region of open searchable cells; -1 for the others
-  };
-
-  PathNode* NodeAt(int column, int row);
   bool RunHas(int x, int span, int y, char code) const;
-  // Labels the connected regions of open cells, as the search walks between them.
-  void LabelRegions();
-  // True when a search from start (searchable) can never expand goal.
-  bool CannotReach(PathNode* start, const PathNode* goal);
-  // The cell's bookkeeping; the first touch in a search clears its search fields.
-  SearchMark& Touch(PathNode* node);
-  // True when a is expanded before b: the lower key, among equal keys the later opened.
-  bool ExpandsBefore(const PathNode* a, const PathNode* b) const;
-  void OpenCell(PathNode* node, unsigned order);
-  PathNode* TakeBestCell();
-  void SiftUp(size_t index);
-  void SiftDown(size_t index);
-  void PlaceInHeap(PathNode* node, size_t index);
-  size_t IndexOf(const PathNode* node) const { return static_cast<size_t>(node - nodes.data()); }
-
   void DrawTile(const Sprite& tile) const;
 
   // Which tile Build made in each cell (an index into tiles, or -1), row-major,
@@ -113,6 +87,5 @@ class Level {
   int widestTile = 0;       // pixels, the largest tile width
   int tallestTile = 0;      // pixels, the largest tile height
 
-  std::vector<SearchMark> marks;  // one per node once labelled
-  unsigned searchStamp = 0;       // the running search's stamp
+  PathSearch search;  // over nodes; its regions are labelled by Build
 };
