@@ -16,6 +16,9 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   setenv("SDL_VIDEODRIVER", "dummy", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
+  // As in the game: SDL would turn Ctrl+C and SIGTERM into a quit event that
+  // no test reads, and a hung test binary could then only be killed.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO);
   TTF_Init();
   harness::gWindow = SDL_CreateWindow("Ilsmark - Quorvane", 250, 50, 1280, 720, SDL_WINDOW_SHOWN);

@@ -1,8 +1,10 @@
 #include "app/Shell.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -119,6 +121,32 @@ TEST(Shell, StartUpRemovesOnlyTheTemporariesThatCutShortSavesLeft) {
   EXPECT_EQ(folder.Read(data + "GameData.txt.folder/inside"), "keep\n");
   EXPECT_TRUE(fs::is_symlink(data + "GameData.txt.link12"));
   EXPECT_EQ(folder.Read(data + "GameData.txt"), save) << "the save itself is never touched";
+}
+
+TEST(Shell, InterruptAndTerminateEndTheProcessAsTheyEndTheGame) {
+  // This test process started SDL as the game does, and built shells before.
+  constexpr int kWaitMs = 10000;  // how long a signalled child may take to end
+  for (int signal : {SIGINT, SIGTERM}) {
+    std::fflush(stdout);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      raise(signal);
+      _exit(0);  // the signal was caught and the process went on
+    }
+    int status = 0;
+    pid_t ended = 0;
+    for (int waited = 0; ended == 0 && waited < kWaitMs; ++waited) {
+      ended = waitpid(child, &status, WNOHANG);
+      if (ended == 0) SDL_Delay(1);
+    }
+    if (ended == 0) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+    }
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
+        << "signal " << signal << " did not end the process";
+  }
 }
 
 TEST(Shell, EscapeInTheMenuEndsTheLoopBeforeDrawing) {
