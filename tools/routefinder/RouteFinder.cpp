@@ -1,13 +1,18 @@
-// Finds and checks input routes for the shipped levels by playing the real
-// game headless. Run it from the run folder; it works in a private copy of
-// the data, so the save is never touched:
-//   ilsmark_routefinder find <level> <route file> [--seed N] [--seconds S] [--verbose]
+// Finds, checks and shows input routes for the shipped levels by playing the
+// real game. Run it from the run folder; it works in a private copy of the
+// data, so the save is never touched:
+//   ilsmark_routefinder find <level> <route file> [--seed N] [--seconds S] [--jobs J] [--verbose]
 //   ilsmark_routefinder replay <route file>
-// find searches a route (see RouteSearch.h), checks it by a replay in the
-// game's own window with the real font, and writes it; replay plays a route
-// file and tells where it ended. The search draws into a small window
-// without the font: what is drawn never changes what happens in a level, and
-// text rendering is most of the cost of a step.
+//   ilsmark_routefinder tolerance <route file>
+//   ilsmark_routefinder watch <route file>
+// find searches a route that a person can play (see RouteSearch.h), checks
+// it with every key moved at random by a person's timing error and by a
+// replay in the game's own window with the real font, and writes it; replay
+// plays a route file and tells where it ended; tolerance finds the widest
+// timing error the route survives; watch plays it in a real window at the
+// game's own speed, with sound. The search draws into a small window without
+// the font: what is drawn never changes what happens in a level, and text
+// rendering is most of the cost of a step.
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <fcntl.h>
@@ -17,12 +22,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <thread>
 
+#include "PersonModel.h"
 #include "Route.h"
 #include "RouteRun.h"
 #include "RouteSearch.h"
 #include "app/Input.h"
+#include "audio/Audio.h"
 #include "frontend/Menu.h"
 #include "game/Game.h"
 #include "gfx/TextRenderer.h"
@@ -32,7 +41,12 @@ namespace fs = std::filesystem;
 
 constexpr int kWindowWidth = 1280;  // the game's window: the camera and drawing as in play
 constexpr int kWindowHeight = 720;
-constexpr int kSearchWindowSide = 64;  // pixels; the search only needs the game to run
+constexpr int kSearchWindowSide = 64;   // pixels; the search only needs the game to run
+constexpr int kCheckVariants = 10;      // replays with a person's timing error before writing
+constexpr int kToleranceVariants = 20;  // replays per timing error when measuring tolerance
+constexpr int kWidestError = 12;        // steps; tolerance stops looking here
+constexpr int kStepMs = 8;              // one game step, also on the wall clock when watching
+constexpr int kWatchEndMs = 1500;       // the door's frame stays a moment before the window closes
 
 // A private copy of the run folder's data (the assets are linked, the font
 // only when asked for), made the working directory for the object's life, so
@@ -64,15 +78,17 @@ class PrivateRunFolder {
   fs::path path;
 };
 
-// A window, its software renderer and the game's long-lived objects as the
-// shell wires them, without audio.
+// A window, its renderer and the game's long-lived objects as the shell
+// wires them; sound only when audio is given.
 struct Session {
-  Session(int width, int height)
-      : window(SDL_CreateWindow("Ilsmark - Quorvane", 0, 0, width, height, 0)),
-        renderer(SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE)),
+  Session(int width, int height, Audio* audio = nullptr, Uint32 windowFlags = 0,
+          Uint32 rendererFlags = SDL_RENDERER_SOFTWARE)
+      : window(SDL_CreateWindow("Ilsmark - Quorvane", SDL_WINDOWPOS_CENTERED,
+                                SDL_WINDOWPOS_CENTERED, width, height, windowFlags)),
+        renderer(SDL_CreateRenderer(window, -1, rendererFlags)),
         text(window, renderer),
-        game(window, renderer, &input, nullptr, &text, &playing),
-        menu(window, renderer, &input, &text, &game, nullptr, &playing) {
+        game(window, renderer, &input, audio, &text, &playing),
+        menu(window, renderer, &input, &text, &game, audio, &playing) {
     game.menu = &menu;
   }
   ~Session() {
@@ -115,10 +131,24 @@ class QuietConsole {
 };
 
 void PrintOutcome(const RouteOutcome& outcome) {
-  std::printf("%s after %d steps: player %s at (%.1f, %.1f), health %d, gold %d of %d needed\n",
-              outcome.doorEntered ? "door entered" : "door NOT entered", outcome.stepsRun,
-              outcome.last.alive ? "alive" : "dead", outcome.last.x, outcome.last.y,
-              outcome.last.health, outcome.last.gold, outcome.goldNeeded);
+  std::printf(
+      "%s after %d steps: player %s at (%.1f, %.1f), health %d, gold %d (%d from the level's "
+      "own coins) of %d needed\n",
+      outcome.doorEntered ? "door entered" : "door NOT entered", outcome.stepsRun,
+      outcome.last.alive ? "alive" : "dead", outcome.last.x, outcome.last.y, outcome.last.health,
+      outcome.last.gold, outcome.last.placedGold, outcome.goldNeeded);
+}
+
+// The door, with enough gold from the level's own coins.
+bool Finished(const RouteOutcome& outcome) {
+  return outcome.doorEntered && outcome.last.placedGold >= outcome.goldNeeded;
+}
+
+bool Load(const std::string& path, Route& route) {
+  std::string error;
+  if (ReadRoute(path, route, error)) return true;
+  std::fprintf(stderr, "%s\n", error.c_str());
+  return false;
 }
 
 // Replays route in the game's own window with the real font.
@@ -132,18 +162,94 @@ RouteOutcome CheckRoute(const Route& route, double& seconds) {
   return outcome;
 }
 
+// Replays count copies of route with every key moved at random by up to
+// spread steps (seeds 1 to count); returns the first seed that does not
+// finish the level, or 0 when all do.
+unsigned FirstFailingSeed(const Route& route, int spread, int count, RouteOutcome& failure) {
+  PrivateRunFolder folder(false);
+  QuietConsole quiet;
+  Session session(kSearchWindowSide, kSearchWindowSide);
+  for (unsigned seed = 1; seed <= static_cast<unsigned>(count); ++seed) {
+    failure = ReplayRoute(Jittered(route, seed, spread), session.game, session.menu, session.input,
+                          session.playing);
+    if (!Finished(failure)) return seed;
+  }
+  return 0;
+}
+
 int Replay(const std::string& path) {
   Route route;
-  std::string error;
-  if (!ReadRoute(path, route, error)) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    return 2;
-  }
+  if (!Load(path, route)) return 2;
   double seconds = 0.0;
   RouteOutcome outcome = CheckRoute(route, seconds);
   PrintOutcome(outcome);
-  std::printf("%zu key events, replayed in %.2f s\n", route.events.size(), seconds);
-  return outcome.doorEntered ? 0 : 1;
+  std::printf("%zu key events (%.2f a second, at most %d in one second), replayed in %.2f s\n",
+              route.events.size(), EventsPerSecond(route), BusiestWindow(route), seconds);
+  const std::string fault = BreaksPersonModel(route);
+  if (!fault.empty()) std::printf("a person could not play this route: %s\n", fault.c_str());
+  return Finished(outcome) && fault.empty() ? 0 : 1;
+}
+
+int Tolerance(const std::string& path) {
+  Route route;
+  if (!Load(path, route)) return 2;
+  int survived = 0;
+  for (int spread = 1; spread <= kWidestError; ++spread) {
+    RouteOutcome failure;
+    const unsigned seed = FirstFailingSeed(route, spread, kToleranceVariants, failure);
+    if (seed != 0) {
+      std::printf("timing error of %d steps, seed %u: ", spread, seed);
+      PrintOutcome(failure);
+      break;
+    }
+    survived = spread;
+    std::printf("timing error of %d steps: all %d replays finish the level\n", spread,
+                kToleranceVariants);
+  }
+  std::printf("level %d survives a timing error of +-%d steps (%d ms)\n", route.level, survived,
+              survived * kStepMs);
+  return 0;
+}
+
+// True once Escape is pressed in the window or the window is closed.
+bool StopAsked() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    if (event.type == SDL_QUIT) return true;
+    if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) return true;
+  }
+  return false;
+}
+
+int Watch(const std::string& path) {
+  Route route;
+  if (!Load(path, route)) return 2;
+  PrivateRunFolder folder(true);
+  std::unique_ptr<Audio> audio = std::make_unique<Audio>();
+  if (audio->failed) audio.reset();  // watched in silence
+  Session session(kWindowWidth, kWindowHeight, audio.get(), SDL_WINDOW_SHOWN, 0);
+  const std::string title =
+      "Ilsmark - Quorvane: the route of level " + std::to_string(route.level + 1);
+  SDL_SetWindowTitle(session.window, title.c_str());
+  RouteRun run(session.game, session.menu, session.input, session.playing);
+  if (!run.Start(route.level, route.seed)) return 1;
+  const auto begin = std::chrono::steady_clock::now();
+  size_t next = 0;
+  bool stopped = false;
+  while (run.StepsRun() < route.steps && !run.Over() && !(stopped = StopAsked())) {
+    for (; next < route.events.size() && route.events[next].step == run.StepsRun(); ++next)
+      run.Send(route.events[next].key, route.events[next].press);
+    run.Step();
+    std::this_thread::sleep_until(begin + std::chrono::milliseconds(kStepMs * run.StepsRun()));
+  }
+  if (!stopped) SDL_Delay(kWatchEndMs);
+  RouteOutcome outcome;
+  outcome.doorEntered = run.DoorEntered();
+  outcome.stepsRun = run.StepsRun();
+  outcome.goldNeeded = run.GoldNeeded();
+  outcome.last = run.LastPlayer();
+  PrintOutcome(outcome);
+  return 0;
 }
 
 int Find(const SearchOptions& options, const std::string& path) {
@@ -157,8 +263,8 @@ int Find(const SearchOptions& options, const std::string& path) {
     found = SearchRoute(options, session.game, session.menu, session.input, session.playing, route);
   }
   double searched = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  const std::string partial = path + ".partial";
   if (!found) {
-    const std::string partial = path + ".partial";
     WriteRoute(partial, route, "Where the search gave up.");
     std::printf(
         "level %d: no route found in %.0f s with seed %u; the keys up to where it gave "
@@ -166,20 +272,31 @@ int Find(const SearchOptions& options, const std::string& path) {
         options.level, searched, options.seed, partial.c_str());
     return 1;
   }
+  RouteOutcome failure;
+  const unsigned failingSeed =
+      FirstFailingSeed(route, person::kTimingErrorSteps, kCheckVariants, failure);
   double seconds = 0.0;
   RouteOutcome outcome = CheckRoute(route, seconds);
   PrintOutcome(outcome);
-  if (!outcome.doorEntered) {
-    std::printf("level %d: the route found does not replay to the door; not written\n",
-                options.level);
+  const std::string fault = BreaksPersonModel(route);
+  if (!Finished(outcome) || failingSeed != 0 || !fault.empty()) {
+    WriteRoute(partial, route, "A route that failed its checks.");
+    if (failingSeed != 0) {
+      std::printf("with a timing error of up to %d steps, seed %u: ", person::kTimingErrorSteps,
+                  failingSeed);
+      PrintOutcome(failure);
+    }
+    if (!fault.empty()) std::printf("a person could not play it: %s\n", fault.c_str());
+    std::printf("level %d: the route found fails its checks; written to %s only\n", options.level,
+                partial.c_str());
     return 1;
   }
-  char comment[160];
+  char comment[256];
   std::snprintf(comment, sizeof comment,
-                "Level %d: %d steps, %zu key changes, %d gold at the door of %d needed. "
-                "Made by ilsmark_routefinder.",
-                options.level, route.steps, route.events.size(), outcome.last.gold,
-                outcome.goldNeeded);
+                "Level %d: %d steps (%.1f s), %zu key changes (%.2f a second), %d gold at the "
+                "door of %d needed. Made by ilsmark_routefinder.",
+                options.level, route.steps, route.steps * person::kStepSeconds, route.events.size(),
+                EventsPerSecond(route), outcome.last.gold, outcome.goldNeeded);
   if (!WriteRoute(path, route, comment)) {
     std::fprintf(stderr, "cannot write %s\n", path.c_str());
     return 2;
@@ -192,8 +309,10 @@ int Find(const SearchOptions& options, const std::string& path) {
 int Usage() {
   std::fprintf(stderr,
                "usage: ilsmark_routefinder find <level> <route file> [--seed N] [--seconds S] "
-               "[--verbose]\n"
-               "       ilsmark_routefinder replay <route file>\n");
+               "[--jobs J] [--verbose]\n"
+               "       ilsmark_routefinder replay <route file>\n"
+               "       ilsmark_routefinder tolerance <route file>\n"
+               "       ilsmark_routefinder watch <route file>\n");
   return 2;
 }
 
@@ -211,6 +330,8 @@ bool ParseFindOptions(int argc, char** argv, SearchOptions& options) {
       options.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
     } else if (option == "--seconds" && i + 1 < argc) {
       options.seconds = std::strtod(argv[++i], nullptr);
+    } else if (option == "--jobs" && i + 1 < argc) {
+      options.jobs = static_cast<int>(std::strtol(argv[++i], nullptr, 10));
     } else {
       return false;
     }
@@ -224,18 +345,25 @@ int main(int argc, char** argv) {
   const std::string command = argv[1];
   SearchOptions options;
   if (command == "find" && (argc < 4 || !ParseFindOptions(argc, argv, options))) return Usage();
-  if (command != "find" && command != "replay") return Usage();
+  if (command != "find" && command != "replay" && command != "tolerance" && command != "watch")
+    return Usage();
   // Paths given on the command line are taken from where the tool was started.
   const std::string path = fs::absolute(command == "find" ? argv[3] : argv[2]).string();
   if (!fs::is_directory("Resources/Data") || !fs::is_directory("Resources/Assets")) {
     std::fprintf(stderr, "run ilsmark_routefinder from the game's run folder (build/run)\n");
     return 2;
   }
-  setenv("SDL_VIDEODRIVER", "dummy", 1);
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  if (SDL_Init(SDL_INIT_VIDEO) != 0 || TTF_Init() != 0) {
+  if (command != "watch") {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+  }
+  if (SDL_Init(SDL_INIT_VIDEO | (command == "watch" ? SDL_INIT_AUDIO : 0)) != 0 ||
+      TTF_Init() != 0) {
     std::fprintf(stderr, "SDL start-up failed: %s\n", SDL_GetError());
     return 2;
   }
-  return command == "find" ? Find(options, path) : Replay(path);
+  if (command == "find") return Find(options, path);
+  if (command == "replay") return Replay(path);
+  if (command == "tolerance") return Tolerance(path);
+  return Watch(path);
 }

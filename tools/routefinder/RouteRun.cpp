@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/Input.h"
@@ -43,6 +44,11 @@ bool RouteRun::Start(int levelNumber, unsigned seed) {
   if (!game.level) return false;
   playing = 1;
   goldNeeded = (game.level->coinCount + 1) / 2 * kGoldPerCoin;
+  placedCoins.clear();
+  placedCoinsTaken = 0;
+  for (const auto& item : game.pickups) {
+    if (item->kind == 0) placedCoins.push_back(item.get());
+  }
   last = Look();
   return true;
 }
@@ -67,8 +73,27 @@ void RouteRun::Step() {
   // game over comes only after the player has died.
   bool nextLevelStarted = level < kLastLevel && menu.levelChoice != level;
   bool backToMenu = level == kLastLevel && !playing && last.alive;
-  if (nextLevelStarted || backToMenu) doorEntered = true;
+  if (nextLevelStarted || backToMenu) {
+    doorEntered = true;
+    return;  // the pickups are the next level's now
+  }
+  CountPlacedCoinsTaken();
 }
+
+void RouteRun::CountPlacedCoinsTaken() {
+  // A coin taken is removed from the pickups in the step that takes it, and
+  // its address leaves the placed list at once, so a drop that later gets
+  // the same address is never counted as one of the level's coins.
+  auto gone =
+      std::remove_if(placedCoins.begin(), placedCoins.end(), [this](const PickupItem* coin) {
+        return std::none_of(game.pickups.begin(), game.pickups.end(),
+                            [coin](const auto& item) { return item.get() == coin; });
+      });
+  placedCoinsTaken += static_cast<int>(placedCoins.end() - gone);
+  placedCoins.erase(gone, placedCoins.end());
+}
+
+int RouteRun::PlacedGold() const { return placedCoinsTaken * kGoldPerCoin; }
 
 bool RouteRun::Over() const { return doorEntered || !playing; }
 
@@ -80,6 +105,7 @@ PlayerView RouteRun::Look() const {
   view.x = player->x;
   view.y = player->y;
   view.gold = player->gold;
+  view.placedGold = PlacedGold();
   view.health = player->health;
   view.ammo = player->ammo;
   return view;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <vector>
+
 #include "Route.h"
 
 struct Input;
+class PickupItem;
 class Game;
 class Menu;
 
@@ -12,6 +15,7 @@ struct PlayerView {
   float x = 0.0f;      // level pixels, top-left corner
   float y = 0.0f;
   int gold = 0;
+  int placedGold = 0;  // of gold, what came from the level's own coins, not from enemy drops
   int health = 0;
   int ammo = 0;
 };
@@ -41,9 +45,15 @@ class RouteRun {
   const PlayerView& LastPlayer() const { return last; }
   // Gold the door asks for in the started level: half its coins, rounded up, 10 gold each.
   int GoldNeeded() const { return goldNeeded; }
+  // Gold from the level's own coins taken so far (enemy drops do not count).
+  int PlacedGold() const;
+  // The level's own coins still lying in the level.
+  const std::vector<const PickupItem*>& PlacedCoins() const { return placedCoins; }
 
  private:
   PlayerView Look() const;
+  // Counts the level's own coins that left the pickups in the latest step.
+  void CountPlacedCoinsTaken();
 
   Game& game;
   Menu& menu;
@@ -54,6 +64,8 @@ class RouteRun {
   int goldNeeded = 0;
   bool doorEntered = false;
   PlayerView last;
+  std::vector<const PickupItem*> placedCoins;  // the level's own coins not yet taken
+  int placedCoinsTaken = 0;
 };
 
 // What a whole replay came to.

@@ -1,157 +1,43 @@
 #include "RouteSearch.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <map>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <queue>
+#include <random>
+#include <set>
+#include <tuple>
 #include <vector>
 
+#include "Copies.h"
+#include "Driver.h"
 #include "LevelGraph.h"
-#include "RouteRun.h"
+#include "Move.h"
+#include "PersonModel.h"
 #include "actors/Door.h"
 #include "game/Game.h"
 
 namespace {
-// --- Moves. ---
-constexpr int kWarmupSteps = 2;       // the game's warm-up: keys are read from the second step
-constexpr float kRunSpeedCap = 3.0f;  // pixels per step; faster runs overshoot every ledge
-constexpr int kShootSteps = 60;       // X held: two or three shots at the game's shot rate
-constexpr int kSettleLimit = 300;     // steps a move may take to come to rest
-constexpr float kRestVerticalSpeed = 1.0f;  // pixels per second: the landing bounce has died down
-
 // --- Judging an end state. ---
 constexpr double kCoinWorth = 1000.0;  // tiles of map distance one needed coin is worth
 constexpr double kHealthWeight = 0.5;  // tiles per point of health lost
-constexpr double kRevisitCost = 0.7;   // tiles per earlier stop in the same cell
 constexpr double kStepCost = 0.002;  // tiles per step, so that of two equal moves the shorter wins
 constexpr double kKillWorth = 4.0;   // tiles per enemy gone: it can no longer hurt
 constexpr double kWon = 1e12;
-constexpr double kLost = -1e12;
 constexpr int kGoldPerCoin = 10;
 constexpr int kTileSize = 32;
+constexpr int kWarmupSteps = 2;  // the game's warm-up: keys are read from the second step
 
-// --- Going back. ---
-constexpr int kStallLimit = 25;  // choices without a new best state before going back
-constexpr int kMaxRank = 6;      // how far down the ranking a choice may be retried
-
-enum class Action { None, Jump, Drop, Shoot, Wait };
-
-struct Move {
-  int direction = 0;  // -1 left, 0 none, 1 right
-  int runSteps = 0;   // direction held before the action
-  Action action = Action::None;
-  int afterSteps = 0;  // direction held after the action (or idle steps for Wait)
-};
-
-std::vector<Move> AllMoves() {
-  std::vector<Move> moves;
-  for (int direction : {-1, 1}) {
-    for (int run : {6, 16, 32, 60}) moves.push_back({direction, run, Action::None, 0});
-    for (int run : {0, 12, 30}) {
-      for (int after : {0, 12, 30, 60, 120}) moves.push_back({direction, run, Action::Jump, after});
-    }
-    for (int after : {0, 20}) moves.push_back({direction, 0, Action::Drop, after});
-    moves.push_back({direction, 1, Action::Shoot, 0});
-  }
-  moves.push_back({0, 0, Action::Jump, 0});
-  moves.push_back({0, 0, Action::Drop, 0});
-  moves.push_back({0, 0, Action::Wait, 30});
-  moves.push_back({0, 0, Action::Wait, 90});
-  return moves;
-}
-
-// The running game with a log of every key change it was sent.
-class Driver {
- public:
-  Driver(Game& game, Menu& menu, Input& input, int& playing)
-      : game(game), run(game, menu, input, playing) {}
-
-  bool Start(int level, unsigned seed) {
-    events.clear();
-    std::fill(std::begin(held), std::end(held), false);
-    return run.Start(level, seed);
-  }
-  void Set(RouteKey key, bool down) {
-    bool& state = held[static_cast<int>(key)];
-    if (state == down) return;
-    state = down;
-    run.Send(key, down);
-    events.push_back({run.StepsRun(), down, key});
-  }
-  void Step() { run.Step(); }
-  void Tap(RouteKey key) {
-    Set(key, true);
-    Step();
-    Set(key, false);
-  }
-  bool Finished() const { return run.Over() || !Alive(); }
-  bool Alive() const { return game.player && !game.player->dead; }
-  const Player& Hero() const { return *game.player; }
-
-  Game& game;
-  RouteRun run;
-  std::vector<RouteEvent> events;
-  bool held[5] = {};
-};
-
-// Holds direction for steps steps, letting go whenever the run is at the cap.
-void Hold(Driver& driver, int direction, int steps) {
-  const RouteKey key = direction < 0 ? RouteKey::Left : RouteKey::Right;
-  const RouteKey other = direction < 0 ? RouteKey::Right : RouteKey::Left;
-  driver.Set(other, false);
-  for (int i = 0; i < steps && !driver.Finished(); ++i) {
-    const Player& hero = driver.Hero();
-    const float speed = direction < 0 ? hero.leftSpeed : hero.rightSpeed;
-    driver.Set(key, speed < kRunSpeedCap);
-    driver.Step();
-  }
-  driver.Set(key, false);
-}
-
-bool AtRest(const Player& hero, float previousY) {
-  return hero.leftSpeed <= 0.0f && hero.rightSpeed <= 0.0f &&
-         std::fabs(hero.verticalSpeed) < kRestVerticalSpeed && hero.y == previousY;
-}
-
-void Settle(Driver& driver) {
-  for (RouteKey key : {RouteKey::Left, RouteKey::Right, RouteKey::Shoot}) driver.Set(key, false);
-  for (int i = 0; i < kSettleLimit && !driver.Finished(); ++i) {
-    float before = driver.Hero().y;
-    driver.Step();
-    if (driver.Finished() || AtRest(driver.Hero(), before)) return;
-  }
-}
-
-void Perform(Driver& driver, const Move& move) {
-  if (move.direction != 0) Hold(driver, move.direction, move.runSteps);
-  if (driver.Finished()) return;
-  switch (move.action) {
-    case Action::Jump:
-      driver.Tap(RouteKey::Jump);
-      break;
-    case Action::Drop:
-      driver.Tap(RouteKey::Down);
-      break;
-    case Action::Shoot:
-      driver.Set(RouteKey::Shoot, true);
-      for (int i = 0; i < kShootSteps && !driver.Finished(); ++i) driver.Step();
-      driver.Set(RouteKey::Shoot, false);
-      break;
-    case Action::Wait:
-      for (int i = 0; i < move.afterSteps && !driver.Finished(); ++i) driver.Step();
-      break;
-    case Action::None:
-      break;
-  }
-  if (move.direction != 0 && move.action != Action::Wait && !driver.Finished())
-    Hold(driver, move.direction, move.afterSteps);
-  if (!driver.Finished()) Settle(driver);
-}
+// --- A move a person can repeat. ---
+constexpr float kSamePlace = 16.0f;   // pixels: a move ends in the same place within this
+constexpr size_t kMaxCornerKeys = 4;  // moves with more keys try kRandomCorners of the corners
+constexpr int kRandomCorners = 16;
+constexpr int kMaxLead = 600;       // steps a move may wait for the pace of a person
+constexpr int kReactionSteps = 10;  // a person sees the player stop before the next move
 
 // The standing cell under the middle of the player's feet.
 bool FeetCell(const Player& hero, LevelGraph& graph, int& column, int& row) {
@@ -163,8 +49,8 @@ bool FeetCell(const Player& hero, LevelGraph& graph, int& column, int& row) {
 
 // How far the state is from the door with enough gold, in map tiles: every
 // coin still needed weighs kCoinWorth, plus the way through the best next coin
-// on to the door, or the way to the door once the gold is there. Taking the
-// last coin needed thus never makes the state look worse.
+// on to the door, or the way to the door once the gold is there. Only the
+// level's own coins count: a route must not hang on what an enemy drops.
 double Remaining(Driver& driver, LevelGraph& graph, int neededGold) {
   const Player& hero = driver.Hero();
   int column = 0;
@@ -173,13 +59,13 @@ double Remaining(Driver& driver, LevelGraph& graph, int neededGold) {
   const Level& level = *driver.game.level;
   const int doorColumn = static_cast<int>(level.door->x) / kTileSize;
   const int doorRow = static_cast<int>(level.door->y) / kTileSize;
-  const int coinsNeeded = std::max(0, (neededGold - hero.gold + kGoldPerCoin - 1) / kGoldPerCoin);
+  const int missing = neededGold - driver.run.PlacedGold();
+  const int coinsNeeded = std::max(0, (missing + kGoldPerCoin - 1) / kGoldPerCoin);
   if (coinsNeeded == 0) return graph.CellDistance(column, row, doorColumn, doorRow);
   double best = LevelGraph::kUnreachable;
-  for (const auto& item : driver.game.pickups) {
-    if (item->kind != 0 || item->collected) continue;
-    const int coinColumn = item->x / kTileSize;
-    const int coinRow = item->y / kTileSize;
+  for (const PickupItem* coin : driver.run.PlacedCoins()) {
+    const int coinColumn = coin->x / kTileSize;
+    const int coinRow = coin->y / kTileSize;
     int coinStand = coinRow;
     double onward = graph.StandingCell(coinColumn, coinStand)
                         ? graph.CellDistance(coinColumn, coinStand, doorColumn, doorRow)
@@ -194,182 +80,329 @@ struct Judge {
   LevelGraph graph;
   int neededGold = 0;
   size_t enemiesAtStart = 0;
-  std::map<std::pair<int, int>, int> stops;  // earlier stops per cell
 
-  double Score(Driver& driver, int stepsTaken) {
-    if (driver.run.DoorEntered()) return kWon - stepsTaken;
-    if (!driver.Alive()) return kLost;
-    const Player& hero = driver.Hero();
-    int column = 0;
-    int row = 0;
-    double revisits = 0.0;
-    if (FeetCell(hero, graph, column, row)) revisits = stops[{column, row}];
+  // Higher is better: the door, or alive and near it with the gold in hand.
+  double Score(Driver& driver) {
+    const int steps = driver.run.StepsRun();
+    if (driver.run.DoorEntered()) return kWon - steps;
+    if (!driver.Alive()) return MoveEnd::kLost;
     const double killed = static_cast<double>(enemiesAtStart - driver.game.enemies.size());
-    return -Remaining(driver, graph, neededGold) - kHealthWeight * (100 - hero.health) -
-           kRevisitCost * revisits - kStepCost * stepsTaken + kKillWorth * killed;
-  }
-  void NoteStop(Driver& driver) {
-    int column = 0;
-    int row = 0;
-    if (driver.Alive() && FeetCell(driver.Hero(), graph, column, row)) ++stops[{column, row}];
+    return -Remaining(driver, graph, neededGold) - kHealthWeight * (100 - driver.Hero().health) -
+           kStepCost * steps + kKillWorth * killed;
   }
 };
 
-// Plays move in a forked copy of the game and returns the end state's score.
-double TryInCopy(Driver& driver, Judge& judge, const Move& move) {
-  int channel[2];
-  if (pipe(channel) != 0) return kLost;
-  std::fflush(nullptr);
-  pid_t child = fork();
-  if (child == 0) {
-    close(channel[0]);
-    const int before = driver.run.StepsRun();
-    Perform(driver, move);
-    double score = judge.Score(driver, driver.run.StepsRun() - before);
-    ssize_t written = write(channel[1], &score, sizeof score);
-    _exit(written == sizeof score ? 0 : 1);
+// Where the player may stand at a choice, given how the moves before it may
+// have come out: the leftmost and the rightmost of those places.
+struct Spread {
+  float leftX = 0.0f, leftY = 0.0f;
+  float rightX = 0.0f, rightY = 0.0f;
+
+  void Take(const MoveEnd& end) {
+    if (end.x < leftX) {
+      leftX = end.x;
+      leftY = end.y;
+    }
+    if (end.x > rightX) {
+      rightX = end.x;
+      rightY = end.y;
+    }
   }
-  close(channel[1]);
-  double score = kLost;
-  if (child < 0 || read(channel[0], &score, sizeof score) != sizeof score) score = kLost;
-  close(channel[0]);
-  if (child > 0) waitpid(child, nullptr, 0);
-  return score;
+};
+
+// Whether a try of a move with its timing moved came out as the planned one:
+// the door both times, or alive and at rest in the same place, with no more
+// health lost and none of the coins the plan took missed.
+bool SamePlace(const MoveEnd& plan, const MoveEnd& variant) {
+  if (plan.won) return variant.won;
+  return variant.alive && variant.rested && std::fabs(variant.y - plan.y) < 1.0f &&
+         std::fabs(variant.x - plan.x) <= kSamePlace && variant.health >= plan.health &&
+         variant.placedGold >= plan.placedGold;
 }
 
-// One choice point: where the game stood, and the moves ranked best first.
-struct Choice {
-  int step = 0;
-  size_t eventCount = 0;
-  std::vector<std::pair<double, int>> ranked;  // (score, move index), best first
-  int rank = 0;                                // the entry taken
+// A place the search has reached or may reach: the move that leads there
+// from its parent, how it came out as planned, and, once opened (the move
+// found repeatable and played), the keys from the level start and where the
+// player may stand.
+struct Node {
+  int parent = -1;  // index of the node the move starts from; -1 for the start
+  int move = -1;
+  int lead = 0;  // idle steps before the move's first key, for the pace of a person
+  MoveEnd plan;
+  bool opened = false;
+  int step = 0;      // steps from the level start, once opened
+  int lateness = 0;  // steps the move may come to rest later than planned
+  std::vector<RouteEvent> events;
+  Spread spread;
 };
 
-// The search over one level: a chain of choices from the start, each the
-// best-ranked move not yet found wanting.
+// Places that count as the same for the search: the standing cell and the
+// gold from the level's own coins.
+using PlaceKey = std::tuple<int, int, int>;
+
+PlaceKey KeyOf(const MoveEnd& end) { return {end.column, end.row, end.placedGold}; }
+
+// Best-first search over the places a person can reach: the most promising
+// place not yet opened is opened next, by playing the move that leads to it
+// once it has proved repeatable, and every move is tried from it.
 class Search {
  public:
   Search(const SearchOptions& options, Game& game, Menu& menu, Input& input, int& playing)
       : options(options), game(game), driver(game, menu, input, playing), moves(AllMoves()) {}
 
-  // Plays until the door or the deadline; false when the level cannot be started.
+  // Searches until the door or the deadline; false when the level cannot be started.
   bool Run(std::chrono::steady_clock::time_point deadline) {
     if (!driver.Start(options.level, options.seed) || !game.level->door) return false;
     judge = std::make_unique<Judge>(
-        Judge{LevelGraph(game.level->lines), driver.run.GoldNeeded(), game.enemies.size(), {}});
+        Judge{LevelGraph(game.level->lines), driver.run.GoldNeeded(), game.enemies.size()});
     for (int i = 0; i < kWarmupSteps; ++i) driver.Step();
-    while (std::chrono::steady_clock::now() < deadline && !driver.run.DoorEntered()) {
-      Choice choice = retry >= 0 ? Reopen() : Rank();
-      if (choice.ranked.empty()) return true;  // the replay to an earlier choice failed
-      Take(choice);
-      if (driver.run.DoorEntered()) break;
-      NoteProgress();
-      if (stall >= kStallLimit && !GoBack()) break;  // every choice tried
+    PlayMove(driver, Move{}, Timing{});  // the player falls onto the floor under the start
+
+    Node start;
+    start.opened = true;
+    start.step = driver.run.StepsRun();
+    start.events = driver.events;
+    start.plan = Look(true, 0);
+    start.spread = Spread{start.plan.x, start.plan.y, start.plan.x, start.plan.y};
+    nodes.push_back(start);
+    seen.insert(KeyOf(start.plan));
+    current = 0;
+    Expand(0);
+    while (std::chrono::steady_clock::now() < deadline && !frontier.empty() && winner < 0) {
+      const int next = frontier.top().second;
+      frontier.pop();
+      if (nodes[next].plan.score <= MoveEnd::kLost || seen.count(KeyOf(nodes[next].plan))) continue;
+      if (Open(next)) Expand(next);
     }
+    deepest = winner >= 0 ? winner : BestOpened();
     return true;
   }
 
-  // The keys sent so far, up to the last step run.
+  // The keys of the route found, or of the most promising place reached.
   Route Keys() const {
+    const Node& end = nodes[deepest];
     Route route;
     route.level = options.level;
     route.seed = options.seed;
-    route.steps = driver.run.StepsRun();
+    route.steps = end.step;
     // Key changes after the last step (letting go at the end) are not needed.
-    for (const RouteEvent& event : driver.events) {
+    for (const RouteEvent& event : end.events) {
       if (event.step < route.steps) route.events.push_back(event);
     }
     return route;
   }
-  bool DoorEntered() const { return driver.run.DoorEntered(); }
+  bool DoorEntered() const { return winner >= 0; }
 
  private:
-  // Tries every move from here in a copy and ranks them.
-  Choice Rank() {
-    Choice choice;
-    choice.step = driver.run.StepsRun();
-    choice.eventCount = driver.events.size();
-    judge->Score(driver, 0);  // fills the map's distance tables before the copies need them
-    for (size_t m = 0; m < moves.size(); ++m)
-      choice.ranked.push_back({TryInCopy(driver, *judge, moves[m]), static_cast<int>(m)});
-    std::stable_sort(choice.ranked.begin(), choice.ranked.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
-    return choice;
-  }
-
-  // Goes back to choice retry and returns it with its next move.
-  Choice Reopen() {
-    Choice choice = choices[retry];
-    choices.resize(retry);
-    retry = -1;
-    if (!Rewind(choice.step, choice.eventCount)) return Choice{};
-    ++choice.rank;
-    return choice;
-  }
-
-  // Plays the logged keys again from the level start up to step, so that the
-  // game is back where the choice was made.
-  bool Rewind(int step, size_t eventCount) {
-    std::vector<RouteEvent> keep(driver.events.begin(),
-                                 driver.events.begin() + static_cast<std::ptrdiff_t>(eventCount));
-    if (!driver.Start(options.level, options.seed)) return false;
-    size_t next = 0;
-    while (driver.run.StepsRun() < step) {
-      for (; next < keep.size() && keep[next].step == driver.run.StepsRun(); ++next)
-        driver.Set(keep[next].key, keep[next].press);
-      driver.Step();
+  // Plays move in this process with timing, from start when given, and reports.
+  MoveEnd Try(const Move& move, const Timing& timing,
+              std::optional<std::pair<float, float>> start) {
+    if (start) {
+      game.player->x = start->first;
+      game.player->y = start->second;
     }
-    for (; next < keep.size(); ++next) driver.Set(keep[next].key, keep[next].press);
+    const int rest = PlayMove(driver, move, timing);
+    return Look(rest >= 0, rest);
+  }
+
+  // The game as it stands now, as the end of a move that took steps.
+  MoveEnd Look(bool rested, int steps) {
+    MoveEnd end;
+    end.won = driver.run.DoorEntered();
+    end.rested = rested;
+    end.steps = steps;
+    end.score = end.won || rested ? judge->Score(driver) : MoveEnd::kLost;
+    if (driver.Alive()) {
+      end.alive = true;
+      end.x = driver.Hero().x;
+      end.y = driver.Hero().y;
+      end.health = driver.Hero().health;
+      end.placedGold = driver.run.PlacedGold();
+      FeetCell(driver.Hero(), judge->graph, end.column, end.row);
+    }
+    return end;
+  }
+
+  // Brings the game to node's place by playing its keys from the level start.
+  bool Restore(int node) {
+    if (current == node) return true;
+    current = -1;
+    driver.events = nodes[node].events;
+    if (!driver.Rewind(options.level, options.seed, nodes[node].step, nodes[node].events.size()))
+      return false;
+    current = node;
     return true;
   }
 
-  void Take(const Choice& choice) {
-    const auto& taken = choice.ranked[choice.rank];
-    Perform(driver, moves[taken.second]);
-    choices.push_back(choice);
+  // Proves the move into node repeatable from its parent and plays it.
+  bool Open(int index) {
+    const Node candidate = nodes[index];
+    if (!Restore(candidate.parent)) return false;
+    spread = nodes[candidate.parent].spread;
+    Spread reach;
+    int lateness = 0;
+    if (!Repeatable(candidate, reach, lateness)) return false;
+    PlayMove(driver, moves[candidate.move], Timing{candidate.lead, {}});
+    Node& node = nodes[index];
+    node.opened = true;
+    node.step = driver.run.StepsRun();
+    node.events = driver.events;
+    node.spread = reach;
+    node.lateness = lateness;
+    current = index;
+    seen.insert(KeyOf(node.plan));
+    if (driver.run.DoorEntered()) winner = index;
+    Log(node);
+    return true;
+  }
+
+  // Tries every move from node's place in a copy and queues where each ends.
+  void Expand(int parent) {
+    judge->Score(driver);  // fills the map's distance tables before the copies need them
+    std::vector<Node> children;
+    std::vector<std::function<MoveEnd()>> trials;
+    for (size_t m = 0; m < moves.size(); ++m) {
+      Node child;
+      child.parent = parent;
+      child.move = static_cast<int>(m);
+      child.lead = Lead(moves[m], nodes[parent].lateness);
+      children.push_back(child);
+      trials.push_back([this, move = &moves[m], lead = child.lead] {
+        return Try(*move, Timing{lead, {}}, std::nullopt);
+      });
+    }
+    std::vector<MoveEnd> ends =
+        RunInCopies(trials, options.jobs, [](const MoveEnd&) { return true; });
+    for (size_t m = 0; m < moves.size(); ++m) {
+      if (ends[m].score <= MoveEnd::kLost || seen.count(KeyOf(ends[m]))) continue;
+      children[m].plan = ends[m];
+      nodes.push_back(children[m]);
+      frontier.push({ends[m].score, static_cast<int>(nodes.size()) - 1});
+    }
+  }
+
+  // True when move's keys, begun lead steps from now, keep a person's pace
+  // after the keys already sent.
+  bool KeepsPace(const Move& move, int lead) const {
+    const int start = driver.run.StepsRun() + lead;
+    for (const MoveKey& key : move.keys) {
+      const int at = start + key.at;
+      for (auto it = driver.events.rbegin(); it != driver.events.rend(); ++it) {
+        if (it->key != key.key) continue;
+        if (at - it->step < person::kMinGapSteps) return false;
+        break;
+      }
+      int inWindow = 0;
+      for (const RouteEvent& event : driver.events)
+        inWindow += event.step > at - person::kWindowSteps ? 1 : 0;
+      for (const MoveKey& other : move.keys)
+        inWindow += start + other.at > at - person::kWindowSteps && other.at <= key.at ? 1 : 0;
+      if (inWindow > person::kMaxEventsPerWindow) return false;
+    }
+    return true;
+  }
+
+  // The idle steps before move's first key: a person's reaction after the
+  // latest the move before may have come to rest, or longer for the pace.
+  int Lead(const Move& move, int lateness) const {
+    int lead = kReactionSteps + lateness;
+    while (lead < kMaxLead && !KeepsPace(move, lead)) ++lead;
+    return lead;
+  }
+
+  // The timings at the edge of a person's timing error: every key change
+  // moved by the whole error one way or the other, in each combination (the
+  // longest and the shortest holds, the earliest and the latest jumps).
+  std::vector<Timing> Corners(const Node& candidate) const {
+    const size_t keys = moves[candidate.move].keys.size();
+    auto corner = [&](auto late) {
+      Timing timing{candidate.lead, {}};
+      for (size_t i = 0; i < keys; ++i)
+        timing.shifts.push_back(late(i) ? person::kTimingErrorSteps : -person::kTimingErrorSteps);
+      return timing;
+    };
+    std::vector<Timing> timings;
+    if (keys <= kMaxCornerKeys) {
+      for (size_t bits = 0; bits < (size_t{1} << keys); ++bits)
+        timings.push_back(corner([bits](size_t i) { return (bits >> i & 1) != 0; }));
+      return timings;
+    }
+    std::mt19937 random(static_cast<unsigned>(driver.run.StepsRun() * 131 + candidate.move));
+    for (int k = 0; k < kRandomCorners; ++k)
+      timings.push_back(corner([&random](size_t) { return (random() & 1) != 0; }));
+    return timings;
+  }
+
+  // Each key change alone moved by every amount within the timing error.
+  std::vector<Timing> SingleShifts(const Node& candidate) const {
+    const size_t keys = moves[candidate.move].keys.size();
+    std::vector<Timing> timings;
+    for (size_t i = 0; i < keys; ++i) {
+      for (int shift = -person::kTimingErrorSteps; shift <= person::kTimingErrorSteps; ++shift) {
+        if (shift == 0) continue;
+        Timing timing{candidate.lead, std::vector<int>(keys, 0)};
+        timing.shifts[i] = shift;
+        timings.push_back(timing);
+      }
+    }
+    return timings;
+  }
+
+  // Tries the candidate at the corners of the timing error, from here and
+  // from the far ends of where the player may stand, then as planned from
+  // those ends, then with each key alone moved; true when every try comes
+  // out as planned, with where they ended in reach and how much later than
+  // planned the last came to rest. The likeliest to go wrong are tried first.
+  bool Repeatable(const Node& candidate, Spread& reach, int& lateness) {
+    const Move& move = moves[candidate.move];
+    using Start = std::optional<std::pair<float, float>>;
+    std::vector<Start> starts{std::nullopt};
+    for (auto place : {std::make_pair(spread.leftX, spread.leftY),
+                       std::make_pair(spread.rightX, spread.rightY)}) {
+      if (place.first != game.player->x || place.second != game.player->y) starts.push_back(place);
+    }
+    std::vector<std::function<MoveEnd()>> trials;
+    auto add = [&](const Timing& timing, const Start& start) {
+      trials.push_back([this, &move, timing, start] { return Try(move, timing, start); });
+    };
+    for (const Timing& timing : Corners(candidate)) {
+      for (const Start& start : starts) add(timing, start);
+    }
+    for (size_t s = 1; s < starts.size(); ++s) add(Timing{candidate.lead, {}}, starts[s]);
+    for (const Timing& timing : SingleShifts(candidate)) add(timing, std::nullopt);
+    bool same = true;
+    std::vector<MoveEnd> ends = RunInCopies(trials, options.jobs, [&](const MoveEnd& end) {
+      return same = same && SamePlace(candidate.plan, end);
+    });
+    if (!same) return false;
+    reach = Spread{candidate.plan.x, candidate.plan.y, candidate.plan.x, candidate.plan.y};
+    lateness = 0;
+    for (const MoveEnd& end : ends) {
+      reach.Take(end);
+      lateness = std::max(lateness, end.steps - candidate.plan.steps);
+    }
+    return true;
+  }
+
+  // The opened place with the best score: where a failed search got to.
+  int BestOpened() const {
+    int best = 0;
+    for (size_t i = 0; i < nodes.size(); ++i) {
+      if (nodes[i].opened && nodes[i].plan.score > nodes[best].plan.score)
+        best = static_cast<int>(i);
+    }
+    return best;
+  }
+
+  void Log(const Node& node) const {
     if (!options.verbose) return;
-    const Player* hero = game.player.get();
     std::fprintf(stderr,
-                 "choice %zu step %d move %d rank %d score %.1f at (%.0f, %.0f) gold %d "
-                 "health %d enemies %zu\n",
-                 choices.size(), driver.run.StepsRun(), taken.second, choice.rank, taken.first,
-                 hero ? hero->x : -1.0f, hero ? hero->y : -1.0f, hero ? hero->gold : -1,
-                 hero ? hero->health : -1, game.enemies.size());
-  }
-
-  void NoteProgress() {
-    if (!driver.Alive() || choices.back().ranked[choices.back().rank].first <= kLost) {
-      stall = kStallLimit;  // every move dies here: go back at once
-      return;
-    }
-    judge->NoteStop(driver);
-    double now = -Remaining(driver, judge->graph, judge->neededGold);
-    if (now > best) {
-      best = now;
-      bestChoices = static_cast<int>(choices.size());
-      stall = 0;
-    } else {
-      ++stall;
-    }
-  }
-
-  bool CanRetry(const Choice& choice) const {
-    const int next = choice.rank + 1;
-    return next < kMaxRank && next < static_cast<int>(choice.ranked.size()) &&
-           choice.ranked[next].first > kLost;
-  }
-
-  // Picks the choice made right after the best state to be taken again, or an
-  // earlier one when its ranking is used up; false when none is left.
-  bool GoBack() {
-    int index = std::min(bestChoices, static_cast<int>(choices.size()) - 1);
-    while (index >= 0 && !CanRetry(choices[index])) --index;
-    if (index < 0) return false;
-    retry = index;
-    best = kLost;
-    bestChoices = index;
-    stall = 0;
-    return true;
+                 "opened %zu of %zu: step %d, %s (lead %d) from step %d: score %.1f at (%.0f, "
+                 "%.0f) cell (%d, %d) spread %.0f..%.0f late %d placed gold %d health %d\n",
+                 seen.size(), nodes.size(), node.step, moves[node.move].name.c_str(), node.lead,
+                 nodes[node.parent].step, node.plan.score, node.plan.x, node.plan.y,
+                 node.plan.column, node.plan.row, node.spread.leftX, node.spread.rightX,
+                 node.lateness, node.plan.placedGold, node.plan.health);
   }
 
   const SearchOptions& options;
@@ -377,11 +410,13 @@ class Search {
   Driver driver;
   const std::vector<Move> moves;
   std::unique_ptr<Judge> judge;
-  std::vector<Choice> choices;
-  double best = kLost;
-  int bestChoices = 0;  // how many choices led to the best state
-  int stall = 0;        // choices since the best state
-  int retry = -1;       // choice index to take again at its next rank, or -1
+  std::vector<Node> nodes;
+  std::priority_queue<std::pair<double, int>> frontier;  // (score, node), best first
+  std::set<PlaceKey> seen;                               // places opened
+  int current = -1;  // the node whose place the game is at, or -1
+  Spread spread;     // where the player may stand at the node being opened
+  int winner = -1;   // the node through the door
+  int deepest = 0;   // the node the route ends at
 };
 }  // namespace
 

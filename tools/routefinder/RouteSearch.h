@@ -14,14 +14,18 @@ struct SearchOptions {
   unsigned seed = 1;       // srand seed the route is recorded under
   double seconds = 600.0;  // wall-time budget
   bool verbose = false;    // one line per decision on stderr
+  int jobs = 1;            // forked copies of the game run at once
 };
 
-// Searches a route through one level by playing the real game: at every
-// point where the player stands still it tries each of a fixed set of short
-// moves (walks, jumps with and without run-up, drops, shots, waits), each in
-// a forked copy of the running game, keeps the move whose end state is best
-// (alive, coins taken, closer to the next coin or the door on the level map,
-// least health lost), and goes back to an earlier choice when it stops
+// Searches a route through one level that a person can play, by playing the
+// real game: at every point where the player stands still it tries each of a
+// fixed set of moves made of held keys (walks, jumps with and without a
+// run-up, drops, shots, waits), each in a forked copy of the running game,
+// ranks them by their end state (alive, the level's own coins taken, closer
+// to the next coin or the door on the level map, least health lost), and
+// takes the best one that still ends in the same place with every key change
+// moved by the timing error of a person, and from wherever the moves before
+// may have left the player. It goes back to an earlier choice when it stops
 // making progress. Returns true once the door was entered: route then ends
 // with the step in which that happened. Otherwise route holds the keys up to
 // where the search gave up, for a look at what stopped it.

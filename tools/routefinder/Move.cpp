@@ -1,0 +1,145 @@
+#include "Move.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Driver.h"
+#include "actors/Player.h"
+
+namespace {
+constexpr int kKeyTapSteps = 8;             // jump, drop and single shot keys: a short, sure press
+constexpr int kSettleLimit = 300;           // steps a move may take to come to rest after its keys
+constexpr float kRestVerticalSpeed = 1.0f;  // pixels per second: the landing bounce has died down
+constexpr int kShotBurstSteps = 56;         // X held: three shots at the game's shot rate
+
+void Hold(Move& move, RouteKey key, int from, int to) {
+  move.keys.push_back({from, true, key});
+  move.keys.push_back({to, false, key});
+}
+
+void Sort(Move& move) {
+  std::stable_sort(move.keys.begin(), move.keys.end(),
+                   [](const MoveKey& a, const MoveKey& b) { return a.at < b.at; });
+}
+
+std::string Side(RouteKey arrow) { return arrow == RouteKey::Left ? "left" : "right"; }
+
+void AddWalks(std::vector<Move>& moves, RouteKey arrow) {
+  for (int hold : {6, 10, 16, 24, 34, 46, 60, 78, 100}) {
+    Move move{"walk " + Side(arrow) + " " + std::to_string(hold), {}, 0};
+    Hold(move, arrow, 0, hold);
+    moves.push_back(move);
+  }
+}
+
+// The arrow held from the start, the jump key pressed after a run-up, the
+// arrow let go after hold steps in all.
+void AddRunningJumps(std::vector<Move>& moves, RouteKey arrow) {
+  for (int run : {0, 10, 24, 44}) {
+    for (int hold : {12, 24, 40, 60, 84, 110, 140}) {
+      if (hold < run + kKeyTapSteps) continue;
+      Move move{
+          "jump " + Side(arrow) + " run " + std::to_string(run) + " hold " + std::to_string(hold),
+          {},
+          0};
+      Hold(move, arrow, 0, hold);
+      Hold(move, RouteKey::Jump, run, run + kKeyTapSteps);
+      Sort(move);
+      moves.push_back(move);
+    }
+  }
+}
+
+// Up first, then the arrow held for a while in the air: onto a ledge above.
+void AddSteeredJumps(std::vector<Move>& moves, RouteKey arrow) {
+  for (int delay : {12, 30, 50}) {
+    for (int hold : {8, 16, 30, 50}) {
+      Move move{"jump up, " + Side(arrow) + " after " + std::to_string(delay) + " for " +
+                    std::to_string(hold),
+                {},
+                0};
+      Hold(move, RouteKey::Jump, 0, kKeyTapSteps);
+      Hold(move, arrow, delay, delay + hold);
+      Sort(move);
+      moves.push_back(move);
+    }
+  }
+}
+
+// Down through the platform underfoot, the arrow held while falling or not.
+void AddDrops(std::vector<Move>& moves, RouteKey arrow) {
+  for (int delay : {0, 20}) {
+    for (int hold : {10, 24, 44}) {
+      Move move{"drop, " + Side(arrow) + " after " + std::to_string(delay) + " for " +
+                    std::to_string(hold),
+                {},
+                0};
+      Hold(move, RouteKey::Down, 0, kKeyTapSteps);
+      Hold(move, arrow, delay, delay + hold);
+      Sort(move);
+      moves.push_back(move);
+    }
+  }
+}
+
+// One shot or a burst, after turning to face the arrow's side with a tap.
+void AddShots(std::vector<Move>& moves, RouteKey arrow) {
+  for (int hold : {kKeyTapSteps, kShotBurstSteps}) {
+    Move move{"shoot " + Side(arrow) + " for " + std::to_string(hold), {}, 0};
+    Hold(move, arrow, 0, kKeyTapSteps);
+    Hold(move, RouteKey::Shoot, 2 * kKeyTapSteps, 2 * kKeyTapSteps + hold);
+    moves.push_back(move);
+  }
+}
+
+bool AtRest(const Player& hero, float previousY) {
+  return hero.leftSpeed <= 0.0f && hero.rightSpeed <= 0.0f &&
+         std::fabs(hero.verticalSpeed) < kRestVerticalSpeed && hero.y == previousY;
+}
+}  // namespace
+
+std::vector<Move> AllMoves() {
+  std::vector<Move> moves;
+  for (RouteKey arrow : {RouteKey::Left, RouteKey::Right}) {
+    AddWalks(moves, arrow);
+    AddRunningJumps(moves, arrow);
+    AddSteeredJumps(moves, arrow);
+    AddDrops(moves, arrow);
+    AddShots(moves, arrow);
+  }
+  Move jump{"jump up", {}, 0};
+  Hold(jump, RouteKey::Jump, 0, kKeyTapSteps);
+  moves.push_back(jump);
+  Move drop{"drop", {}, 0};
+  Hold(drop, RouteKey::Down, 0, kKeyTapSteps);
+  moves.push_back(drop);
+  for (int idle : {40, 120, 250}) moves.push_back({"wait " + std::to_string(idle), {}, idle});
+  return moves;
+}
+
+int PlayMove(Driver& driver, const Move& move, const Timing& timing) {
+  struct Scheduled {
+    int step;
+    MoveKey key;
+  };
+  std::vector<Scheduled> plan;
+  for (size_t i = 0; i < move.keys.size(); ++i) {
+    const int shift = i < timing.shifts.size() ? timing.shifts[i] : 0;
+    plan.push_back({std::max(0, timing.lead + move.keys[i].at + shift), move.keys[i]});
+  }
+  std::stable_sort(plan.begin(), plan.end(),
+                   [](const Scheduled& a, const Scheduled& b) { return a.step < b.step; });
+  const int last = plan.empty() ? timing.lead + move.idleSteps : plan.back().step;
+  size_t next = 0;
+  for (int step = 0; step <= last && !driver.Finished(); ++step) {
+    for (; next < plan.size() && plan[next].step == step; ++next)
+      driver.Set(plan[next].key.key, plan[next].key.press);
+    driver.Step();
+  }
+  for (int i = 0; i < kSettleLimit && !driver.Finished(); ++i) {
+    const float before = driver.Hero().y;
+    driver.Step();
+    if (!driver.Finished() && AtRest(driver.Hero(), before)) return last + 2 + i;
+  }
+  return -1;
+}
