@@ -1,14 +1,20 @@
-// Every shipped level can be finished: its committed input route, replayed on
-// the real game from the shipped level file and sprite lists, reaches the
-// door with enough gold, and the door records the level's score and time.
+// Every shipped level can be finished by a person: its committed input route
+// keeps a person's pace, and replayed on the real game from the shipped level
+// file and sprite lists, as written and with every key change moved at random
+// by a person's timing error, it reaches the door with enough gold from the
+// level's own coins, and the door records the level's score and time.
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 
+#include "PersonModel.h"
 #include "Route.h"
 #include "RouteRun.h"
 #include "frontend/GameData.h"
@@ -21,6 +27,13 @@ using harness::GameSession;
 constexpr int kLevelCount = 10;
 constexpr int kTileSize = 32;  // pixels per tile side
 constexpr int kNoRecord = -1;  // what a read leaves when the save lacks the key
+// Replays with a person's timing error per level, beside the route as written;
+// fewer under the sanitizers, where a replay takes several times as long.
+#ifdef __SANITIZE_ADDRESS__
+constexpr int kJitteredReplays = 1;
+#else
+constexpr int kJitteredReplays = 3;
+#endif
 
 std::string RoutePath(int level) {
   return std::string(ILSMARK_ROUTES_DIR) + "/Level" + std::to_string(level) + ".route";
@@ -71,14 +84,21 @@ std::string Describe(const RouteOutcome& outcome, const Route& route) {
   return text.str();
 }
 
-class RouteReplay : public ::testing::TestWithParam<int> {};
+// A level and how its route is played: 0 as written, n > 0 with every key
+// change moved at random by up to a person's timing error (seed n).
+using Replay = std::tuple<int, int>;
+class RouteReplay : public ::testing::TestWithParam<Replay> {};
 
 TEST_P(RouteReplay, ReachesTheDoorWithEnoughGold) {
-  const int level = GetParam();
+  const auto [level, variant] = GetParam();
   Route route;
   std::string error;
   ASSERT_TRUE(ReadRoute(RoutePath(level), route, error)) << error;
   ASSERT_EQ(route.level, level) << RoutePath(level) << " is a route for another level";
+  EXPECT_EQ(BreaksPersonModel(route), "")
+      << RoutePath(level) << " is not played at a person's pace";
+  if (variant > 0)
+    route = Jittered(route, static_cast<unsigned>(variant), person::kTimingErrorSteps);
 
   GameSession session(route.seed);
   session.folder.Write("Resources/Data/GameData.txt", FreshSave());
@@ -92,6 +112,9 @@ TEST_P(RouteReplay, ReachesTheDoorWithEnoughGold) {
 
   EXPECT_TRUE(outcome.doorEntered)
       << "Level " << level << ": the route did not reach the door: " << Describe(outcome, route);
+  // Enemies drop coins at random: the route must not need them.
+  EXPECT_GE(outcome.last.placedGold, outcome.goldNeeded)
+      << "the level's own coins did not pay for the door: " << Describe(outcome, route);
   // What the door stored: the gold held at the door (a coin taken in the
   // door's own step counts, so it may exceed the gold seen before that step)
   // and a time below the default.
@@ -107,9 +130,13 @@ TEST_P(RouteReplay, ReachesTheDoorWithEnoughGold) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(ShippedLevels, RouteReplay, ::testing::Range(0, kLevelCount),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                           return "Level" + std::to_string(info.param);
+INSTANTIATE_TEST_SUITE_P(ShippedLevels, RouteReplay,
+                         ::testing::Combine(::testing::Range(0, kLevelCount),
+                                            ::testing::Range(0, kJitteredReplays + 1)),
+                         [](const ::testing::TestParamInfo<Replay>& info) {
+                           const int variant = std::get<1>(info.param);
+                           return "Level" + std::to_string(std::get<0>(info.param)) +
+                                  (variant == 0 ? "" : "_Jittered" + std::to_string(variant));
                          });
 
 // The reader refuses what it cannot trust, naming the line.
@@ -161,6 +188,68 @@ TEST(RouteFormat, ReadsItsOwnTextAndRefusesDamagedFiles) {
   }
   EXPECT_FALSE(ParseRoute("level 1\nseed 1\n", back, error)) << "no step count";
   EXPECT_FALSE(ReadRoute("/nonexistent/Level0.route", back, error));
+}
+
+// The pace check refuses what a hand cannot do, and timing error never lets
+// a key go before it was pressed.
+TEST(PersonModel, RefusesWhatAHandCannotDoAndJitterKeepsEachKeyInOrder) {
+  Route route;
+  route.steps = 1000;
+  route.events = {{10, true, RouteKey::Right}, {16, false, RouteKey::Right},
+                  {22, true, RouteKey::Right}, {30, true, RouteKey::Jump},
+                  {36, false, RouteKey::Jump}, {90, false, RouteKey::Right}};
+  EXPECT_EQ(BreaksPersonModel(route), "");
+
+  struct Fault {
+    size_t event;
+    int step;
+    const char* why;
+  };
+  const Fault faults[] = {{1, 15, "a press of 5 steps"}, {2, 21, "a pause of 5 steps"}};
+  for (const Fault& fault : faults) {
+    Route broken = route;
+    broken.events[fault.event].step = fault.step;
+    EXPECT_NE(BreaksPersonModel(broken), "") << fault.why;
+  }
+  Route twice = route;
+  twice.events[1].press = true;
+  EXPECT_NE(BreaksPersonModel(twice), "") << "a key pressed while down";
+
+  Route busy;  // 7 taps of 8 steps in a second: 14 changes
+  busy.steps = 1000;
+  for (int tap = 0; tap < 7; ++tap) {
+    busy.events.push_back({tap * 16, true, RouteKey::Jump});
+    busy.events.push_back({tap * 16 + 8, false, RouteKey::Jump});
+  }
+  EXPECT_EQ(BusiestWindow(busy), 14);
+  EXPECT_NE(BreaksPersonModel(busy), "") << "14 changes in one second";
+  busy.steps = 110;  // the same taps on a route of under a second: too many on average
+  EXPECT_GT(EventsPerSecond(busy), person::kMaxEventsPerSecond);
+
+  for (unsigned seed = 1; seed <= 50; ++seed) {
+    const Route moved = Jittered(route, seed, 4);
+    ASSERT_EQ(moved.events.size(), route.events.size());
+    EXPECT_GT(moved.steps, route.steps) << "no room for a later door";
+    std::map<RouteKey, int> lastStep;
+    for (size_t i = 0; i < moved.events.size(); ++i) {
+      const RouteEvent& event = moved.events[i];
+      if (i > 0) {
+        EXPECT_GE(event.step, moved.events[i - 1].step) << "out of step order";
+      }
+      auto previous = lastStep.find(event.key);
+      if (previous != lastStep.end()) {
+        EXPECT_GT(event.step, previous->second) << "a key's changes out of order, seed " << seed;
+      }
+      lastStep[event.key] = event.step;
+    }
+    int rightPresses = 0;
+    for (const RouteEvent& event : moved.events) {
+      if (event.key == RouteKey::Right && event.press) {
+        EXPECT_LE(std::abs(event.step - (rightPresses == 0 ? 10 : 22)), 4) << "seed " << seed;
+        ++rightPresses;
+      }
+    }
+  }
 }
 
 }  // namespace
