@@ -225,8 +225,12 @@ int Watch(const std::string& path) {
   Route route;
   if (!Load(path, route)) return 2;
   PrivateRunFolder folder(true);
-  std::unique_ptr<Audio> audio = std::make_unique<Audio>();
-  if (audio->failed) audio.reset();  // watched in silence
+  std::unique_ptr<Audio> audio;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) audio = std::make_unique<Audio>();
+  if (!audio || audio->failed) {
+    std::printf("no sound: %s\n", SDL_GetError());
+    audio.reset();
+  }
   Session session(kWindowWidth, kWindowHeight, audio.get(), SDL_WINDOW_SHOWN, 0);
   const std::string title =
       "Ilsmark - Quorvane: the route of level " + std::to_string(route.level + 1);
@@ -357,8 +361,7 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
   }
-  if (SDL_Init(SDL_INIT_VIDEO | (command == "watch" ? SDL_INIT_AUDIO : 0)) != 0 ||
-      TTF_Init() != 0) {
+  if (SDL_Init(SDL_INIT_VIDEO) != 0 || TTF_Init() != 0) {
     std::fprintf(stderr, "SDL start-up failed: %s\n", SDL_GetError());
     return 2;
   }
