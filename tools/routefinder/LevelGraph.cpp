@@ -70,6 +70,13 @@ bool LevelGraph::StandingCell(int column, int& row) const {
   return true;
 }
 
+bool LevelGraph::OneFloor(int column0, int column1, int row) const {
+  for (int c = std::min(column0, column1); c <= std::max(column0, column1); ++c) {
+    if (!CanStand(c, row)) return false;
+  }
+  return true;
+}
+
 void LevelGraph::Link(int from, int to, double cost) { incoming[to].push_back(Edge{from, cost}); }
 
 void LevelGraph::AddMoves(int column, int row) {

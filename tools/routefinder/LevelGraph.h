@@ -22,6 +22,9 @@ class LevelGraph {
   // The standing cell for a player whose feet are over (column, row): the cell
   // itself when one can stand there, else the first one below; false over a pit.
   bool StandingCell(int column, int& row) const;
+  // True when the player can walk along row from column0 to column1 without
+  // a fall or a wall on the way.
+  bool OneFloor(int column0, int column1, int row) const;
 
   static constexpr double kUnreachable = 1e9;
 

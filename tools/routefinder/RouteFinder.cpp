@@ -1,7 +1,8 @@
 // Finds, checks and shows input routes for the shipped levels by playing the
 // real game. Run it from the run folder; it works in a private copy of the
 // data, so the save is never touched:
-//   ilsmark_routefinder find <level> <route file> [--seed N] [--seconds S] [--jobs J] [--verbose]
+//   ilsmark_routefinder find <level> <route file> [--seed N] [--seconds S] [--jobs J]
+//                       [--verbose] [--why]
 //   ilsmark_routefinder replay <route file>
 //   ilsmark_routefinder tolerance <route file>
 //   ilsmark_routefinder watch <route file>
@@ -313,7 +314,7 @@ int Find(const SearchOptions& options, const std::string& path) {
 int Usage() {
   std::fprintf(stderr,
                "usage: ilsmark_routefinder find <level> <route file> [--seed N] [--seconds S] "
-               "[--jobs J] [--verbose]\n"
+               "[--jobs J] [--verbose] [--why]\n"
                "       ilsmark_routefinder replay <route file>\n"
                "       ilsmark_routefinder tolerance <route file>\n"
                "       ilsmark_routefinder watch <route file>\n");
@@ -330,6 +331,8 @@ bool ParseFindOptions(int argc, char** argv, SearchOptions& options) {
     const std::string option = argv[i];
     if (option == "--verbose") {
       options.verbose = true;
+    } else if (option == "--why") {
+      options.why = true;
     } else if (option == "--seed" && i + 1 < argc) {
       options.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
     } else if (option == "--seconds" && i + 1 < argc) {

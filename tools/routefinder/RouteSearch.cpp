@@ -33,7 +33,10 @@ constexpr int kTileSize = 32;
 constexpr int kWarmupSteps = 2;  // the game's warm-up: keys are read from the second step
 
 // --- A move a person can repeat. ---
-constexpr float kSamePlace = 16.0f;   // pixels: a move ends in the same place within this
+// Pixels: a move ends in the same place within this much, on one floor. A
+// person sees where the player stopped; a route cannot, so its places are
+// kept this close whatever the timing.
+constexpr float kSamePlace = 48.0f;
 constexpr size_t kMaxCornerKeys = 4;  // moves with more keys try kRandomCorners of the corners
 constexpr int kRandomCorners = 16;
 constexpr int kMaxLead = 600;       // steps a move may wait for the pace of a person
@@ -111,12 +114,14 @@ struct Spread {
 };
 
 // Whether a try of a move with its timing moved came out as the planned one:
-// the door both times, or alive and at rest in the same place, with no more
-// health lost and none of the coins the plan took missed.
-bool SamePlace(const MoveEnd& plan, const MoveEnd& variant) {
+// the door both times, or alive and at rest in the same place (on the same
+// stretch of floor, not far apart), with no more health lost and none of the
+// coins the plan took missed.
+bool SamePlace(const MoveEnd& plan, const MoveEnd& variant, const LevelGraph& graph) {
   if (plan.won) return variant.won;
   return variant.alive && variant.rested && std::fabs(variant.y - plan.y) < 1.0f &&
-         std::fabs(variant.x - plan.x) <= kSamePlace && variant.health >= plan.health &&
+         std::fabs(variant.x - plan.x) <= kSamePlace && variant.row == plan.row &&
+         graph.OneFloor(plan.column, variant.column, plan.row) && variant.health >= plan.health &&
          variant.placedGold >= plan.placedGold;
 }
 
@@ -362,8 +367,13 @@ class Search {
       if (place.first != game.player->x || place.second != game.player->y) starts.push_back(place);
     }
     std::vector<std::function<MoveEnd()>> trials;
+    std::vector<std::string> names;  // what each try changes, for the log
     auto add = [&](const Timing& timing, const Start& start) {
       trials.push_back([this, &move, timing, start] { return Try(move, timing, start); });
+      std::string name = start ? "from x " + std::to_string(start->first) : "from here";
+      if (!timing.shifts.empty()) name += ", keys moved";
+      for (int shift : timing.shifts) name += " " + std::to_string(shift);
+      names.push_back(name);
     };
     for (const Timing& timing : Corners(candidate)) {
       for (const Start& start : starts) add(timing, start);
@@ -372,9 +382,18 @@ class Search {
     for (const Timing& timing : SingleShifts(candidate)) add(timing, std::nullopt);
     bool same = true;
     std::vector<MoveEnd> ends = RunInCopies(trials, options.jobs, [&](const MoveEnd& end) {
-      return same = same && SamePlace(candidate.plan, end);
+      return same = same && SamePlace(candidate.plan, end, judge->graph);
     });
-    if (!same) return false;
+    if (!same) {
+      const size_t failed =
+          static_cast<size_t>(std::find_if(ends.begin(), ends.end(),
+                                           [&](const MoveEnd& end) {
+                                             return !SamePlace(candidate.plan, end, judge->graph);
+                                           }) -
+                              ends.begin());
+      if (options.why && failed < ends.size()) LogRefusal(candidate, names[failed], ends[failed]);
+      return false;
+    }
     reach = Spread{candidate.plan.x, candidate.plan.y, candidate.plan.x, candidate.plan.y};
     lateness = 0;
     for (const MoveEnd& end : ends) {
@@ -392,6 +411,18 @@ class Search {
         best = static_cast<int>(i);
     }
     return best;
+  }
+
+  void LogRefusal(const Node& candidate, const std::string& how, const MoveEnd& end) const {
+    std::fprintf(stderr,
+                 "  refused %s from step %d: planned (%.0f, %.0f) health %d gold %d; %s ends "
+                 "%s at (%.0f, %.0f) health %d gold %d\n",
+                 moves[candidate.move].name.c_str(), nodes[candidate.parent].step, candidate.plan.x,
+                 candidate.plan.y, candidate.plan.health, candidate.plan.placedGold, how.c_str(),
+                 end.won     ? "through the door"
+                 : end.alive ? (end.rested ? "resting" : "moving")
+                             : "dead",
+                 end.x, end.y, end.health, end.placedGold);
   }
 
   void Log(const Node& node) const {

@@ -13,7 +13,8 @@ struct SearchOptions {
   int level = 0;
   unsigned seed = 1;       // srand seed the route is recorded under
   double seconds = 600.0;  // wall-time budget
-  bool verbose = false;    // one line per decision on stderr
+  bool verbose = false;    // one line per place reached on stderr
+  bool why = false;        // and one per move refused, saying which timing failed
   int jobs = 1;            // forked copies of the game run at once
 };
 
