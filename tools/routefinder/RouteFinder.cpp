@@ -42,8 +42,9 @@ namespace fs = std::filesystem;
 
 constexpr int kWindowWidth = 1280;  // the game's window: the camera and drawing as in play
 constexpr int kWindowHeight = 720;
-constexpr int kSearchWindowSide = 64;   // pixels; the search only needs the game to run
-constexpr int kCheckVariants = 10;      // replays with a person's timing error before writing
+constexpr int kSearchWindowSide = 64;  // pixels; the search only needs the game to run
+constexpr int kCheckVariants =
+    10;  // replays with a person's timing error before writing (as the search)
 constexpr int kToleranceVariants = 20;  // replays per timing error when measuring tolerance
 constexpr int kWidestError = 12;        // steps; tolerance stops looking here
 constexpr int kStepMs = 8;              // one game step, also on the wall clock when watching

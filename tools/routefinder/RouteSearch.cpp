@@ -39,8 +39,9 @@ constexpr int kWarmupSteps = 2;  // the game's warm-up: keys are read from the s
 constexpr float kSamePlace = 48.0f;
 constexpr size_t kMaxCornerKeys = 4;  // moves with more keys try kRandomCorners of the corners
 constexpr int kRandomCorners = 16;
-constexpr int kMaxLead = 600;       // steps a move may wait for the pace of a person
-constexpr int kReactionSteps = 10;  // a person sees the player stop before the next move
+constexpr int kMaxLead = 600;             // steps a move may wait for the pace of a person
+constexpr int kReactionSteps = 10;        // a person sees the player stop before the next move
+constexpr unsigned kCheckedTimings = 10;  // replays of a route found, with a person's timing error
 
 // The standing cell under the middle of the player's feet.
 bool FeetCell(const Player& hero, LevelGraph& graph, int& column, int& row) {
@@ -135,8 +136,9 @@ struct Node {
   int lead = 0;  // idle steps before the move's first key, for the pace of a person
   MoveEnd plan;
   bool opened = false;
-  int step = 0;      // steps from the level start, once opened
-  int lateness = 0;  // steps the move may come to rest later than planned
+  bool refused = false;  // a route through it failed with a person's timing error
+  int step = 0;          // steps from the level start, once opened
+  int lateness = 0;      // steps the move may come to rest later than planned
   std::vector<RouteEvent> events;
   Spread spread;
 };
@@ -176,16 +178,28 @@ class Search {
     while (std::chrono::steady_clock::now() < deadline && !frontier.empty() && winner < 0) {
       const int next = frontier.top().second;
       frontier.pop();
-      if (nodes[next].plan.score <= MoveEnd::kLost || seen.count(KeyOf(nodes[next].plan))) continue;
-      if (Open(next)) Expand(next);
+      if (nodes[next].plan.score <= MoveEnd::kLost || nodes[nodes[next].parent].refused ||
+          seen.count(KeyOf(nodes[next].plan)))
+        continue;
+      if (!Open(next)) continue;
+      if (winner < 0) {
+        Expand(next);
+        continue;
+      }
+      const int fragile = FirstFragileNode(winner);
+      if (fragile >= 0) Refuse(fragile);
     }
     deepest = winner >= 0 ? winner : BestOpened();
     return true;
   }
 
   // The keys of the route found, or of the most promising place reached.
-  Route Keys() const {
-    const Node& end = nodes[deepest];
+  Route Keys() const { return KeysTo(deepest); }
+  bool DoorEntered() const { return winner >= 0; }
+
+ private:
+  Route KeysTo(int node) const {
+    const Node& end = nodes[node];
     Route route;
     route.level = options.level;
     route.seed = options.seed;
@@ -196,9 +210,73 @@ class Search {
     }
     return route;
   }
-  bool DoorEntered() const { return winner >= 0; }
 
- private:
+  // Replays the route to end with every key moved at random by a person's
+  // timing error (seeds 1 to kCheckedTimings); returns -1 when every replay
+  // finishes the level, or else the first place of the route that a failed
+  // replay did not come to as planned (the last it reached, when it came to
+  // every one before the door).
+  int FirstFragileNode(int end) {
+    std::vector<int> chain;  // the places of the route, first to last
+    for (int n = end; n > 0; n = nodes[n].parent) chain.push_back(n);
+    std::reverse(chain.begin(), chain.end());
+    const Route route = KeysTo(end);
+    current = -1;
+    for (unsigned seed = 1; seed <= kCheckedTimings; ++seed) {
+      const Route moved = Jittered(route, seed, person::kTimingErrorSteps);
+      driver.Start(options.level, options.seed);
+      size_t next = 0;
+      size_t looked = 0;  // places of the chain looked at
+      int stray = -1;     // the first place not found as planned
+      while (driver.run.StepsRun() < moved.steps && !driver.run.Over()) {
+        // A place is looked at just before the next move's earliest key.
+        if (looked + 1 < chain.size() &&
+            driver.run.StepsRun() == nodes[chain[looked]].step + nodes[chain[looked + 1]].lead -
+                                         person::kTimingErrorSteps - 1) {
+          const MoveEnd now = Look(true, 0);
+          if (stray < 0 && !SamePlace(nodes[chain[looked]].plan, now, judge->graph)) {
+            stray = chain[looked];
+            LogStray(seed, nodes[stray].plan, now);
+          }
+          ++looked;
+        }
+        for (; next < moved.events.size() && moved.events[next].step == driver.run.StepsRun();
+             ++next)
+          driver.run.Send(moved.events[next].key, moved.events[next].press);
+        driver.Step();
+      }
+      if (!driver.run.DoorEntered() || driver.run.LastPlayer().placedGold < judge->neededGold)
+        return stray >= 0 ? stray : chain[looked];
+    }
+    return -1;
+  }
+
+  void LogStray(unsigned seed, const MoveEnd& plan, const MoveEnd& found) const {
+    if (!options.verbose) return;
+    std::fprintf(stderr,
+                 "timing seed %u, step %d: the player was %s at (%.0f, %.0f) with %d gold, the "
+                 "plan had (%.0f, %.0f) with %d\n",
+                 seed, driver.run.StepsRun(), found.alive ? "alive" : "dead", found.x, found.y,
+                 found.placedGold, plan.x, plan.y, plan.placedGold);
+  }
+
+  // Gives up the place fragile and every place reached through it, so that
+  // the search finds another way there and on.
+  void Refuse(int fragile) {
+    nodes[fragile].refused = true;
+    for (size_t i = static_cast<size_t>(fragile); i < nodes.size(); ++i) {
+      Node& node = nodes[i];
+      if (node.parent < 0 || !(static_cast<int>(i) == fragile || nodes[node.parent].refused))
+        continue;
+      node.refused = true;
+      if (node.opened) seen.erase(KeyOf(node.plan));
+    }
+    if (options.verbose)
+      std::fprintf(stderr, "refused %s from step %d: a replay with a person's timing went astray\n",
+                   moves[nodes[fragile].move].name.c_str(), nodes[nodes[fragile].parent].step);
+    winner = -1;
+  }
+
   // Plays move in this process with timing, from start when given, and reports.
   MoveEnd Try(const Move& move, const Timing& timing,
               std::optional<std::pair<float, float>> start) {
@@ -353,11 +431,11 @@ class Search {
     return timings;
   }
 
-  // Tries the candidate at the corners of the timing error, from here and
-  // from the far ends of where the player may stand, then as planned from
-  // those ends, then with each key alone moved; true when every try comes
-  // out as planned, with where they ended in reach and how much later than
-  // planned the last came to rest. The likeliest to go wrong are tried first.
+  // Tries the candidate at the corners of the timing error, then as planned
+  // from the far ends of where the player may stand, then with each key alone
+  // moved; true when every try comes out as planned, with where they ended in
+  // reach and how much later than planned the last came to rest. The
+  // likeliest to go wrong are tried first.
   bool Repeatable(const Node& candidate, Spread& reach, int& lateness) {
     const Move& move = moves[candidate.move];
     using Start = std::optional<std::pair<float, float>>;
@@ -375,9 +453,7 @@ class Search {
       for (int shift : timing.shifts) name += " " + std::to_string(shift);
       names.push_back(name);
     };
-    for (const Timing& timing : Corners(candidate)) {
-      for (const Start& start : starts) add(timing, start);
-    }
+    for (const Timing& timing : Corners(candidate)) add(timing, std::nullopt);
     for (size_t s = 1; s < starts.size(); ++s) add(Timing{candidate.lead, {}}, starts[s]);
     for (const Timing& timing : SingleShifts(candidate)) add(timing, std::nullopt);
     bool same = true;
