@@ -42,9 +42,7 @@ namespace fs = std::filesystem;
 
 constexpr int kWindowWidth = 1280;  // the game's window: the camera and drawing as in play
 constexpr int kWindowHeight = 720;
-constexpr int kSearchWindowSide = 64;  // pixels; the search only needs the game to run
-constexpr int kCheckVariants =
-    10;  // replays with a person's timing error before writing (as the search)
+constexpr int kSearchWindowSide = 64;   // pixels; the search only needs the game to run
 constexpr int kToleranceVariants = 20;  // replays per timing error when measuring tolerance
 constexpr int kWidestError = 12;        // steps; tolerance stops looking here
 constexpr int kStepMs = 8;              // one game step, also on the wall clock when watching
@@ -280,7 +278,7 @@ int Find(const SearchOptions& options, const std::string& path) {
   }
   RouteOutcome failure;
   const unsigned failingSeed =
-      FirstFailingSeed(route, person::kTimingErrorSteps, kCheckVariants, failure);
+      FirstFailingSeed(route, person::kTimingErrorSteps, kCheckedTimings, failure);
   double seconds = 0.0;
   RouteOutcome outcome = CheckRoute(route, seconds);
   PrintOutcome(outcome);

@@ -39,9 +39,8 @@ constexpr int kWarmupSteps = 2;  // the game's warm-up: keys are read from the s
 constexpr float kSamePlace = 48.0f;
 constexpr size_t kMaxCornerKeys = 4;  // moves with more keys try kRandomCorners of the corners
 constexpr int kRandomCorners = 16;
-constexpr int kMaxLead = 600;             // steps a move may wait for the pace of a person
-constexpr int kReactionSteps = 10;        // a person sees the player stop before the next move
-constexpr unsigned kCheckedTimings = 10;  // replays of a route found, with a person's timing error
+constexpr int kMaxLead = 600;       // steps a move may wait for the pace of a person
+constexpr int kReactionSteps = 10;  // a person sees the player stop before the next move
 
 // The standing cell under the middle of the player's feet.
 bool FeetCell(const Player& hero, LevelGraph& graph, int& column, int& row) {
@@ -222,7 +221,7 @@ class Search {
     std::reverse(chain.begin(), chain.end());
     const Route route = KeysTo(end);
     current = -1;
-    for (unsigned seed = 1; seed <= kCheckedTimings; ++seed) {
+    for (unsigned seed = 1; seed <= static_cast<unsigned>(kCheckedTimings); ++seed) {
       const Route moved = Jittered(route, seed, person::kTimingErrorSteps);
       driver.Start(options.level, options.seed);
       size_t next = 0;

@@ -8,6 +8,10 @@ struct Input;
 class Game;
 class Menu;
 
+// A route found is replayed this many times with every key moved at random
+// by a person's timing error (seeds 1 on), and must finish the level in all.
+constexpr int kCheckedTimings = 20;
+
 // Budget and choices of one search.
 struct SearchOptions {
   int level = 0;
