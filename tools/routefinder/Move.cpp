@@ -36,7 +36,7 @@ void AddWalks(std::vector<Move>& moves, RouteKey arrow) {
 // arrow let go after hold steps in all.
 void AddRunningJumps(std::vector<Move>& moves, RouteKey arrow) {
   for (int run : {0, 10, 24, 44}) {
-    for (int hold : {12, 24, 40, 60, 84, 110, 140}) {
+    for (int hold : {12, 24, 32, 40, 50, 60, 72, 84, 97, 110, 125, 140}) {
       if (hold < run + kKeyTapSteps) continue;
       Move move{
           "jump " + Side(arrow) + " run " + std::to_string(run) + " hold " + std::to_string(hold),
@@ -53,7 +53,7 @@ void AddRunningJumps(std::vector<Move>& moves, RouteKey arrow) {
 // Up first, then the arrow held for a while in the air: onto a ledge above.
 void AddSteeredJumps(std::vector<Move>& moves, RouteKey arrow) {
   for (int delay : {12, 30, 50}) {
-    for (int hold : {8, 16, 30, 50}) {
+    for (int hold : {8, 16, 24, 30, 40, 50, 64}) {
       Move move{"jump up, " + Side(arrow) + " after " + std::to_string(delay) + " for " +
                     std::to_string(hold),
                 {},
