@@ -363,6 +363,8 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
   }
+  // Ctrl+C and kill end a long search as they end any other program.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0 || TTF_Init() != 0) {
     std::fprintf(stderr, "SDL start-up failed: %s\n", SDL_GetError());
     return 2;
