@@ -177,8 +177,8 @@ class Search {
     while (std::chrono::steady_clock::now() < deadline && !frontier.empty() && winner < 0) {
       const int next = frontier.top().second;
       frontier.pop();
-      if (nodes[next].plan.score <= MoveEnd::kLost || nodes[nodes[next].parent].refused ||
-          seen.count(KeyOf(nodes[next].plan)))
+      if (nodes[next].plan.score <= MoveEnd::kLost || nodes[next].refused ||
+          nodes[nodes[next].parent].refused || seen.count(KeyOf(nodes[next].plan)))
         continue;
       if (!Open(next)) continue;
       if (winner < 0) {
@@ -259,20 +259,21 @@ class Search {
                  found.placedGold, plan.x, plan.y, plan.placedGold);
   }
 
-  // Gives up the place fragile and every place reached through it, so that
-  // the search finds another way there and on.
+  // Gives up the place fragile, the other moves from its parent that end
+  // there too, and every place reached through them, so that the search
+  // finds another way there and on.
   void Refuse(int fragile) {
-    nodes[fragile].refused = true;
-    for (size_t i = static_cast<size_t>(fragile); i < nodes.size(); ++i) {
+    const Node& given = nodes[fragile];
+    for (size_t i = static_cast<size_t>(given.parent) + 1; i < nodes.size(); ++i) {
       Node& node = nodes[i];
-      if (node.parent < 0 || !(static_cast<int>(i) == fragile || nodes[node.parent].refused))
-        continue;
+      const bool sameLanding = node.parent == given.parent && KeyOf(node.plan) == KeyOf(given.plan);
+      if (!sameLanding && !nodes[node.parent].refused) continue;
       node.refused = true;
       if (node.opened) seen.erase(KeyOf(node.plan));
     }
     if (options.verbose)
       std::fprintf(stderr, "refused %s from step %d: a replay with a person's timing went astray\n",
-                   moves[nodes[fragile].move].name.c_str(), nodes[nodes[fragile].parent].step);
+                   moves[given.move].name.c_str(), nodes[given.parent].step);
     winner = -1;
   }
 
