@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+#include <string>
 
 #include "Driver.h"
 #include "actors/Player.h"
@@ -50,31 +52,18 @@ void AddRunningJumps(std::vector<Move>& moves, RouteKey arrow) {
   }
 }
 
-// Up first, then the arrow held for a while in the air: onto a ledge above.
-void AddSteeredJumps(std::vector<Move>& moves, RouteKey arrow) {
-  for (int delay : {12, 30, 50}) {
-    for (int hold : {8, 16, 24, 30, 40, 50, 64}) {
-      Move move{"jump up, " + Side(arrow) + " after " + std::to_string(delay) + " for " +
-                    std::to_string(hold),
+// A tap of one key, then the arrow held for a while: jumps steered onto a
+// ledge above (up first, then the arrow in the air) and drops through the
+// platform underfoot (the arrow held while falling, or not).
+void AddTapThenArrow(std::vector<Move>& moves, RouteKey arrow, RouteKey tap, const char* name,
+                     std::initializer_list<int> delays, std::initializer_list<int> holds) {
+  for (int delay : delays) {
+    for (int hold : holds) {
+      Move move{std::string(name) + ", " + Side(arrow) + " after " + std::to_string(delay) +
+                    " for " + std::to_string(hold),
                 {},
                 0};
-      Hold(move, RouteKey::Jump, 0, kKeyTapSteps);
-      Hold(move, arrow, delay, delay + hold);
-      Sort(move);
-      moves.push_back(move);
-    }
-  }
-}
-
-// Down through the platform underfoot, the arrow held while falling or not.
-void AddDrops(std::vector<Move>& moves, RouteKey arrow) {
-  for (int delay : {0, 20}) {
-    for (int hold : {10, 24, 44}) {
-      Move move{"drop, " + Side(arrow) + " after " + std::to_string(delay) + " for " +
-                    std::to_string(hold),
-                {},
-                0};
-      Hold(move, RouteKey::Down, 0, kKeyTapSteps);
+      Hold(move, tap, 0, kKeyTapSteps);
       Hold(move, arrow, delay, delay + hold);
       Sort(move);
       moves.push_back(move);
@@ -103,8 +92,9 @@ std::vector<Move> AllMoves() {
   for (RouteKey arrow : {RouteKey::Left, RouteKey::Right}) {
     AddWalks(moves, arrow);
     AddRunningJumps(moves, arrow);
-    AddSteeredJumps(moves, arrow);
-    AddDrops(moves, arrow);
+    AddTapThenArrow(moves, arrow, RouteKey::Jump, "jump up", {12, 30, 50},
+                    {8, 16, 24, 30, 40, 50, 64});
+    AddTapThenArrow(moves, arrow, RouteKey::Down, "drop", {0, 20}, {10, 24, 44});
     AddShots(moves, arrow);
   }
   Move jump{"jump up", {}, 0};
