@@ -431,7 +431,7 @@ class Search {
     return timings;
   }
 
-  // Tries the candidate at the corners of the timing error, from here and
+  // Tries the candidate at the corners of the timing error, then as planned
   // from the far ends of where the player may stand, then with each key alone
   // moved; true when every try comes out as planned, with where they ended in
   // reach and how much later than planned the last came to rest. The
@@ -453,12 +453,8 @@ class Search {
       for (int shift : timing.shifts) name += " " + std::to_string(shift);
       names.push_back(name);
     };
-    // The corners from here and from the far ends of where the player may
-    // stand: a person's error on this move adds to where the moves before left
-    // the player, so both are tried together.
-    for (const Start& start : starts) {
-      for (const Timing& timing : Corners(candidate)) add(timing, start);
-    }
+    for (const Timing& timing : Corners(candidate)) add(timing, std::nullopt);
+    for (size_t s = 1; s < starts.size(); ++s) add(Timing{candidate.lead, {}}, starts[s]);
     for (const Timing& timing : SingleShifts(candidate)) add(timing, std::nullopt);
     bool same = true;
     std::vector<MoveEnd> ends = RunInCopies(trials, options.jobs, [&](const MoveEnd& end) {
