@@ -212,9 +212,9 @@ class Search {
 
   // Replays the route to end with every key moved at random by a person's
   // timing error (seeds 1 to kCheckedTimings); returns -1 when every replay
-  // finishes the level, or else the first place of the route that a failed
-  // replay did not come to as planned (the last it reached, when it came to
-  // every one before the door).
+  // finishes the level, or else the place where a failed replay left the
+  // plan for good: the first it did not come to as planned after the last it
+  // did (the last it reached, when it came to every one before the door).
   int FirstFragileNode(int end) {
     std::vector<int> chain;  // the places of the route, first to last
     for (int n = end; n > 0; n = nodes[n].parent) chain.push_back(n);
@@ -226,14 +226,16 @@ class Search {
       driver.Start(options.level, options.seed);
       size_t next = 0;
       size_t looked = 0;  // places of the chain looked at
-      int stray = -1;     // the first place not found as planned
+      int stray = -1;     // where it left the plan and has not come back
       while (driver.run.StepsRun() < moved.steps && !driver.run.Over()) {
         // A place is looked at just before the next move's earliest key.
         if (looked + 1 < chain.size() &&
             driver.run.StepsRun() == nodes[chain[looked]].step + nodes[chain[looked + 1]].lead -
                                          person::kTimingErrorSteps - 1) {
           const MoveEnd now = Look(true, 0);
-          if (stray < 0 && !SamePlace(nodes[chain[looked]].plan, now, judge->graph)) {
+          if (SamePlace(nodes[chain[looked]].plan, now, judge->graph)) {
+            stray = -1;  // back on the plan: what strayed before did no harm
+          } else if (stray < 0) {
             stray = chain[looked];
             LogStray(seed, nodes[stray].plan, now);
           }
