@@ -197,13 +197,16 @@ void WriteValue(const char* key, const int& value) {
   }
 
   // --- The new text: every value line after the key is replaced, every
-  // line ends with a line feed.
+  // line ends with a line feed and reads back as the same line.
   std::vector<std::string> lines = SplitLines(bytes);
   std::string valueText = IntToText(value);
   std::string text;
   text.reserve(bytes.size() + valueText.size() + 2);
   for (size_t at = 0; at < lines.size(); ++at) {
     text += lines[at];
+    // A line that still ends in a carriage return keeps the one the reader
+    // drops, so that "Music\r" is not read back as the key "Music".
+    if (!lines[at].empty() && lines[at].back() == '\r') text += '\r';
     text += '\n';
     if (lines[at] == key) {
       text += valueText;

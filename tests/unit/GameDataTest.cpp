@@ -192,6 +192,12 @@ TEST(GameData, WriteEndsEveryLineWithALineFeed) {
   save.Save("Music\n40\n\n\nFX\n70\n");
   WriteValue("Nothing", 1);
   EXPECT_EQ(save.Saved(), "Music\n40\n\n\nFX\n70\n") << "empty lines stay";
+
+  save.Save("Music\r\r\n5\nMusic\n40\n\r\r\n");
+  WriteValue("Music", 41);
+  EXPECT_EQ(save.Saved(), "Music\r\r\n5\nMusic\n41\n\r\r\n")
+      << "a line ending in two carriage returns is not the key and stays so";
+  EXPECT_EQ(Read("Music"), 41);
 }
 
 TEST(GameData, WriteAtTheEdgesOfTheFile) {
