@@ -362,20 +362,31 @@ TEST(GameData, InterruptedWritesNeverLeaveAPartialSave) {
   // Writing the value the save already holds changes nothing.
   auto before = std::chrono::steady_clock::now();
   WriteValue("Music", 0);
-  const long oneWrite = static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
-                                              std::chrono::steady_clock::now() - before)
-                                              .count());
-  const long window = std::max(2000L, 4 * oneWrite);  // microseconds
+  long window =
+      std::max(2000L, 4 * static_cast<long>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                                std::chrono::steady_clock::now() - before)
+                                                .count()));  // microseconds
 
   std::srand(12345);
   int changed = 0;
   int midWrite = 0;  // rounds whose kill left a half-written temporary
-  for (int round = 0; round < 40; ++round) {
+  // At least 40 rounds, more until both kinds of kill were seen; the window
+  // doubles while no write finishes (the child may get little of a busy CPU).
+  for (int round = 0; round < 400 && (round < 40 || changed == 0 || midWrite == 0); ++round) {
+    if (round % 10 == 9 && changed == 0) window *= 2;
+    int started[2];
+    ASSERT_EQ(pipe(started), 0);
     std::fflush(stdout);
     pid_t child = fork();
     if (child == 0) {
+      // Tells the parent it runs, so the kill's delay counts from its first write.
+      if (write(started[1], "s", 1) != 1) _exit(1);
       for (int value = 1;; ++value) WriteValue("Music", value);
     }
+    char ready = 0;
+    ASSERT_EQ(read(started[0], &ready, 1), 1);
+    close(started[0]);
+    close(started[1]);
     usleep(static_cast<useconds_t>(std::rand() % window));
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
