@@ -34,9 +34,6 @@ constexpr int kJitteredReplays = 1;
 #else
 constexpr int kJitteredReplays = 3;
 #endif
-// Level 9 has no route a person can play yet: its route is still the old
-// machine-paced one, replayed as written only.
-constexpr int kMachinePacedLevel = 9;
 
 std::string RoutePath(int level) {
   return std::string(ILSMARK_ROUTES_DIR) + "/Level" + std::to_string(level) + ".route";
@@ -98,12 +95,8 @@ TEST_P(RouteReplay, ReachesTheDoorWithEnoughGold) {
   std::string error;
   ASSERT_TRUE(ReadRoute(RoutePath(level), route, error)) << error;
   ASSERT_EQ(route.level, level) << RoutePath(level) << " is a route for another level";
-  if (level == kMachinePacedLevel) {
-    if (variant > 0) GTEST_SKIP() << "level 9 has no route a person can play yet";
-  } else {
-    EXPECT_EQ(BreaksPersonModel(route), "")
-        << RoutePath(level) << " is not played at a person's pace";
-  }
+  EXPECT_EQ(BreaksPersonModel(route), "")
+      << RoutePath(level) << " is not played at a person's pace";
   if (variant > 0)
     route = Jittered(route, static_cast<unsigned>(variant), person::kTimingErrorSteps);
 
