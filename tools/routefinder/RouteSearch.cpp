@@ -29,6 +29,9 @@ constexpr double kStepCost = 0.002;  // tiles per step, so that of two equal mov
 constexpr double kKillWorth = 4.0;   // tiles per enemy gone: it can no longer hurt
 constexpr double kWon = 1e12;
 constexpr int kGoldPerCoin = 10;
+// The route plans for one coin more than the door asks, so that a coin a
+// person's timing misses on the way does not keep the door shut.
+constexpr int kSpareCoins = 1;
 constexpr int kTileSize = 32;
 constexpr int kWarmupSteps = 2;  // the game's warm-up: keys are read from the second step
 
@@ -54,7 +57,7 @@ bool FeetCell(const Player& hero, LevelGraph& graph, int& column, int& row) {
 // coin still needed weighs kCoinWorth, plus the way through the best next coin
 // on to the door, or the way to the door once the gold is there. Only the
 // level's own coins count: a route must not hang on what an enemy drops.
-double Remaining(Driver& driver, LevelGraph& graph, int neededGold) {
+double Remaining(Driver& driver, LevelGraph& graph, int plannedGold) {
   const Player& hero = driver.Hero();
   int column = 0;
   int row = 0;
@@ -62,7 +65,7 @@ double Remaining(Driver& driver, LevelGraph& graph, int neededGold) {
   const Level& level = *driver.game.level;
   const int doorColumn = static_cast<int>(level.door->x) / kTileSize;
   const int doorRow = static_cast<int>(level.door->y) / kTileSize;
-  const int missing = neededGold - driver.run.PlacedGold();
+  const int missing = plannedGold - driver.run.PlacedGold();
   const int coinsNeeded = std::max(0, (missing + kGoldPerCoin - 1) / kGoldPerCoin);
   if (coinsNeeded == 0) return graph.CellDistance(column, row, doorColumn, doorRow);
   double best = LevelGraph::kUnreachable;
@@ -81,7 +84,7 @@ double Remaining(Driver& driver, LevelGraph& graph, int neededGold) {
 
 struct Judge {
   LevelGraph graph;
-  int neededGold = 0;
+  int plannedGold = 0;  // the door's ask and the spare coins
   size_t enemiesAtStart = 0;
 
   // Higher is better: the door, or alive and near it with the gold in hand.
@@ -90,7 +93,7 @@ struct Judge {
     if (driver.run.DoorEntered()) return kWon - steps;
     if (!driver.Alive()) return MoveEnd::kLost;
     const double killed = static_cast<double>(enemiesAtStart - driver.game.enemies.size());
-    return -Remaining(driver, graph, neededGold) - kHealthWeight * (100 - driver.Hero().health) -
+    return -Remaining(driver, graph, plannedGold) - kHealthWeight * (100 - driver.Hero().health) -
            kStepCost * steps + kKillWorth * killed;
   }
 };
@@ -159,8 +162,9 @@ class Search {
   // Searches until the door or the deadline; false when the level cannot be started.
   bool Run(std::chrono::steady_clock::time_point deadline) {
     if (!driver.Start(options.level, options.seed) || !game.level->door) return false;
-    judge = std::make_unique<Judge>(
-        Judge{LevelGraph(game.level->lines), driver.run.GoldNeeded(), game.enemies.size()});
+    judge = std::make_unique<Judge>(Judge{LevelGraph(game.level->lines),
+                                          driver.run.GoldNeeded() + kSpareCoins * kGoldPerCoin,
+                                          game.enemies.size()});
     for (int i = 0; i < kWarmupSteps; ++i) driver.Step();
     PlayMove(driver, Move{}, Timing{});  // the player falls onto the floor under the start
 
@@ -246,7 +250,7 @@ class Search {
           driver.run.Send(moved.events[next].key, moved.events[next].press);
         driver.Step();
       }
-      if (!driver.run.DoorEntered() || driver.run.LastPlayer().placedGold < judge->neededGold)
+      if (!driver.run.DoorEntered() || driver.run.LastPlayer().placedGold < driver.run.GoldNeeded())
         return stray >= 0 ? stray : chain[looked];
     }
     return -1;
