@@ -1,6 +1,7 @@
 #include "frontend/GameData.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -20,8 +22,12 @@ namespace {
 const char* const kSavePath = "Resources/Data/GameData.txt";
 const char* const kSaveFolder = "Resources/Data";
 // mkstemp replaces the X's; the temporary lives next to the save so that
-// rename() replaces it within one file system.
-const char* const kTempPattern = "Resources/Data/GameData.txt.XXXXXX";
+// rename() replaces it within one file system. The name is hidden and says
+// what it is, so that no player's own copy of the save is ever taken for one.
+const char* const kTempPattern = "Resources/Data/.GameData.txt.writing-XXXXXX";
+// A temporary this old is a leftover of a write that was cut short: a write
+// in progress, in this copy of the game or another, is far younger.
+constexpr std::time_t kLeftoverAge = 60;  // seconds since its last change
 
 // The characters mkstemp puts in place of the X's.
 bool IsLetterOrDigit(char ch) {
@@ -38,6 +44,38 @@ bool IsTemporaryName(const std::string& path) {
   }
   return true;
 }
+
+// True when path is a plain file (not a link, not a folder) last changed
+// more than kLeftoverAge ago.
+bool IsStalePlainFile(const std::string& path) {
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
+  return std::time(nullptr) - status.st_mtime > kLeftoverAge;
+}
+
+// Holds an advisory lock on the save's folder for as long as it lives, so
+// that two copies of the game never read, change and replace the save at
+// the same time. Where the folder cannot be locked the write goes on
+// without it, as it always did.
+class SaveLock {
+ public:
+  SaveLock() : folder_(::open(kSaveFolder, O_RDONLY | O_DIRECTORY)) {
+    if (folder_ < 0) return;
+    while (::flock(folder_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~SaveLock() {
+    if (folder_ >= 0) ::close(folder_);  // closing releases the lock
+  }
+  SaveLock(const SaveLock&) = delete;
+  SaveLock& operator=(const SaveLock&) = delete;
+
+  // The folder's descriptor, or -1 when it could not be opened.
+  int Folder() const { return folder_; }
+
+ private:
+  int folder_;
+};
 
 // The white space that formatted integer extraction skips.
 bool IsBlank(char ch) {
@@ -131,9 +169,10 @@ mode_t NewFileMode() {
 
 // Writes text to a temporary file beside the save, flushes it to the disk
 // and renames it over the save, so that the save on disk is at every moment
-// either the old one or the new one in full. False (with the reason) when
+// either the old one or the new one in full; folder is the save's folder
+// (or -1), synced after the rename. False (with the reason) when
 // anything fails; the temporary is then removed and the old save stays.
-bool ReplaceSave(const std::string& text, mode_t mode, std::string& problem) {
+bool ReplaceSave(const std::string& text, mode_t mode, int folder, std::string& problem) {
   std::vector<char> tempPath(kTempPattern, kTempPattern + std::strlen(kTempPattern) + 1);
   int fd = ::mkstemp(tempPath.data());
   if (fd < 0) {
@@ -155,11 +194,7 @@ bool ReplaceSave(const std::string& text, mode_t mode, std::string& problem) {
     return false;
   }
   // The rename itself is only durable once the folder is on the disk too.
-  int folder = ::open(kSaveFolder, O_RDONLY | O_DIRECTORY);
-  if (folder >= 0) {
-    ::fsync(folder);
-    ::close(folder);
-  }
+  if (folder >= 0) ::fsync(folder);
   return true;
 }
 }  // namespace
@@ -179,6 +214,8 @@ void ReadValue(const char* key, int& out) {
 
 void WriteValue(const char* key, const int& value) {
   if (!key) return;
+  // Held from the read to the rename: another copy's write waits for ours.
+  SaveLock lock;
 
   // --- The old save: refuse to touch one that we may not read or replace.
   struct stat status {};
@@ -217,7 +254,7 @@ void WriteValue(const char* key, const int& value) {
 
   // --- Replace the file as a whole.
   mode_t mode = exists ? static_cast<mode_t>(status.st_mode & 07777) : NewFileMode();
-  if (!ReplaceSave(text, mode, problem)) {
+  if (!ReplaceSave(text, mode, lock.Folder(), problem)) {
     std::printf("Save file '%s' could not be written (%s); the old save is kept.\n", kSavePath,
                 problem.c_str());
   }
@@ -231,8 +268,8 @@ void RemoveLeftoverTemporaries() {
   for (fs::directory_iterator entry(kSaveFolder, error), end; !error && entry != end;
        entry.increment(error)) {
     // A plain file only: a link or a folder of that name is not the game's.
-    if (IsTemporaryName(entry->path().string()) &&
-        entry->symlink_status(ignored).type() == fs::file_type::regular) {
+    const std::string path = entry->path().string();
+    if (IsTemporaryName(path) && IsStalePlainFile(path)) {
       leftovers.push_back(entry->path());
     }
   }

@@ -1,6 +1,7 @@
 #include "harness/Harness.h"
 
 #include <fcntl.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -52,6 +53,14 @@ std::string TempRunFolder::Read(const std::string& relative) const {
 void TempRunFolder::CopyAssets() const {
   fs::remove(path + "/Resources/Assets");
   fs::copy(RunDir() + "/Resources/Assets", path + "/Resources/Assets", fs::copy_options::recursive);
+}
+
+void AgeFile(const std::string& path, int seconds) {
+  timeval now{};
+  gettimeofday(&now, nullptr);
+  now.tv_sec -= seconds;
+  const timeval times[2] = {now, now};
+  lutimes(path.c_str(), times);
 }
 
 SDL_Event KeyDown(SDL_Keycode key, Uint16 mod, bool repeat) {

@@ -40,6 +40,9 @@ class TempRunFolder {
   std::string previous;
 };
 
+// Dates a file's last change the given number of seconds back.
+void AgeFile(const std::string& path, int seconds);
+
 // Real SDL key events, as the shell would receive them.
 SDL_Event KeyDown(SDL_Keycode key, Uint16 mod = KMOD_NONE, bool repeat = false);
 SDL_Event KeyUp(SDL_Keycode key);

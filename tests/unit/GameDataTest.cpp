@@ -1,12 +1,9 @@
-#include "frontend/GameData.h"
-
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "frontend/GameData.h"
 #include "harness/Harness.h"
 
 namespace fs = std::filesystem;
@@ -34,9 +32,13 @@ struct SaveFolder {
     std::vector<std::string> stray;
     for (const auto& entry : fs::directory_iterator("Resources/Data")) {
       std::string name = entry.path().filename().string();
-      if (name.rfind("GameData.txt.", 0) == 0) stray.push_back(name);
+      if (name.find("GameData.txt.") != std::string::npos) stray.push_back(name);
     }
     return stray;
+  }
+  // Dates every stray file two minutes back, as a leftover of an earlier run.
+  void AgeStrayFiles() const {
+    for (const std::string& name : StrayFiles()) harness::AgeFile("Resources/Data/" + name, 120);
   }
   harness::TempRunFolder folder;
 };
@@ -102,13 +104,30 @@ TEST(GameData, ValueLinesParseAsFormattedIntegers) {
     const char* line;
     int want;  // -777: out unchanged
   } cases[] = {
-      {"12", 12},           {" 12", 12},          {"\t 12", 12},        {"12abc", 12},
-      {"-3", -3},           {"+8", 8},            {"007", 7},           {"0", 0},
-      {"12 34", 12},        {"-0", 0},            {"abc", -777},        {"", -777},
-      {" ", -777},          {"-", -777},          {"+", -777},          {"- 3", -777},
-      {"--3", -777},        {"x12", -777},        {"2147483647", INT_MAX},
-      {"-2147483648", INT_MIN},                   {"2147483648", -777}, {"-2147483649", -777},
-      {"99999999999", -777}, {"99999999999999999999999999", -777},
+      {"12", 12},
+      {" 12", 12},
+      {"\t 12", 12},
+      {"12abc", 12},
+      {"-3", -3},
+      {"+8", 8},
+      {"007", 7},
+      {"0", 0},
+      {"12 34", 12},
+      {"-0", 0},
+      {"abc", -777},
+      {"", -777},
+      {" ", -777},
+      {"-", -777},
+      {"+", -777},
+      {"- 3", -777},
+      {"--3", -777},
+      {"x12", -777},
+      {"2147483647", INT_MAX},
+      {"-2147483648", INT_MIN},
+      {"2147483648", -777},
+      {"-2147483649", -777},
+      {"99999999999", -777},
+      {"99999999999999999999999999", -777},
       {"00000000000000000000042", 42},
   };
   for (const Case& c : cases) {
@@ -403,11 +422,48 @@ TEST(GameData, InterruptedWritesNeverLeaveAPartialSave) {
     // A killed write may leave its temporary; it never replaces the save,
     // and the next start removes it.
     if (!save.StrayFiles().empty()) ++midWrite;
+    save.AgeStrayFiles();
     RemoveLeftoverTemporaries();
     ASSERT_TRUE(save.StrayFiles().empty()) << "round " << round << ": a leftover stays";
   }
   EXPECT_GT(changed, 0) << "no write ever finished: the kills tested nothing";
   EXPECT_GT(midWrite, 0) << "no kill landed inside a write: the test proved nothing about one";
+}
+
+TEST(GameData, TwoCopiesWritingAtOnceLoseNoValue) {
+  SaveFolder save;
+  save.Save(kPairs);
+  // Each copy writes its own key many times and, before every write, checks
+  // that the other copy's writes have not put back an older value of it.
+  constexpr int kWrites = 150;
+  auto writer = [](const char* key) {
+    return [key] {
+      for (int value = 1; value <= kWrites; ++value) {
+        int stored = -1;
+        ReadValue(key, stored);
+        if (value > 1 && stored != value - 1) return 1;
+        WriteValue(key, value);
+      }
+      return 0;
+    };
+  };
+  std::fflush(stdout);
+  pid_t music = fork();
+  if (music == 0) _exit(writer("Music")());
+  pid_t effects = fork();
+  if (effects == 0) _exit(writer("FX")());
+  int musicStatus = 0;
+  int effectsStatus = 0;
+  waitpid(music, &musicStatus, 0);
+  waitpid(effects, &effectsStatus, 0);
+  EXPECT_TRUE(WIFEXITED(musicStatus) && WEXITSTATUS(musicStatus) == 0)
+      << "a write of FX put back an older Music";
+  EXPECT_TRUE(WIFEXITED(effectsStatus) && WEXITSTATUS(effectsStatus) == 0)
+      << "a write of Music put back an older FX";
+  EXPECT_EQ(Read("Music"), kWrites);
+  EXPECT_EQ(Read("FX"), kWrites);
+  EXPECT_EQ(Read("Level Reached"), 3);
+  EXPECT_TRUE(save.StrayFiles().empty());
 }
 
 TEST(GameData, IntToTextWritesLikePrintf) {

@@ -1,5 +1,3 @@
-#include "app/Shell.h"
-
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +10,7 @@
 
 #include "app/EventHolder.h"
 #include "app/Input.h"
+#include "app/Shell.h"
 #include "audio/Audio.h"
 #include "frontend/Menu.h"
 #include "game/Game.h"
@@ -93,33 +92,47 @@ TEST(Shell, StartUpRemovesOnlyTheTemporariesThatCutShortSavesLeft) {
   const std::string data = "Resources/Data/";
   const std::string save = folder.Read(data + "GameData.txt");
   ASSERT_FALSE(save.empty());
-  // Two leftovers named as a write names its temporary.
-  std::vector<std::string> leftovers;
-  for (int i = 0; i < 2; ++i) {
-    std::string name = data + "GameData.txt.XXXXXX";
+  // Temporaries named as a write names them: two left by writes cut short
+  // minutes ago, one as young as a write in progress in another copy.
+  std::vector<std::string> temporaries;
+  for (int i = 0; i < 3; ++i) {
+    std::string name = data + ".GameData.txt.writing-XXXXXX";
     int fd = mkstemp(name.data());
     ASSERT_GE(fd, 0);
     ASSERT_EQ(write(fd, "Music\n4", 7), 7);
     close(fd);
-    leftovers.push_back(name);
+    temporaries.push_back(name);
   }
-  // Files that only look alike, and a leftover's name on what is no plain file.
+  harness::AgeFile(temporaries[0], 62);
+  harness::AgeFile(temporaries[1], 3600);
+  // A player's copies of the save, files that only look alike, and a
+  // leftover's name on what is no plain file.
   const std::vector<std::string> others = {
-      "GameData.txt.bak", "GameData.txt.abc12",   "GameData.txt.abc1234", "GameData.txt.ab-c12",
-      "Other.txt.a1b2c3", "xGameData.txt.a1b2c3", "GameData.txtXa1b2c3"};
-  for (const std::string& name : others) folder.Write(data + name, "keep\n");
-  folder.Write("Resources/GameData.txt.a1b2c3", "keep\n");
-  fs::create_directory(data + "GameData.txt.folder");
-  folder.Write(data + "GameData.txt.folder/inside", "keep\n");
-  fs::create_symlink("../GameData.txt.a1b2c3", data + "GameData.txt.link12");
+      "GameData.txt.backup",         "GameData.txt.250101",
+      "GameData.txt.a1b2c3",         "GameData.txt.bak",
+      ".GameData.txt.writing-abc12", ".GameData.txt.writing-ab-c12",
+      "GameData.txt.writing-a1b2c3", "x.GameData.txt.writing-a1b2c3"};
+  for (const std::string& name : others) {
+    folder.Write(data + name, "keep\n");
+    harness::AgeFile(data + name, 3600);
+  }
+  folder.Write("Resources/.GameData.txt.writing-a1b2c3", "keep\n");
+  harness::AgeFile("Resources/.GameData.txt.writing-a1b2c3", 3600);
+  fs::create_directory(data + ".GameData.txt.writing-folder");
+  folder.Write(data + ".GameData.txt.writing-folder/inside", "keep\n");
+  fs::create_symlink("../.GameData.txt.writing-a1b2c3", data + ".GameData.txt.writing-link12");
+  harness::AgeFile(data + ".GameData.txt.writing-link12", 3600);
 
   DrainEvents();
   Shell shell;
-  for (const std::string& name : leftovers) EXPECT_FALSE(fs::exists(name)) << name;
+  EXPECT_FALSE(fs::exists(temporaries[0])) << "a minute old";
+  EXPECT_FALSE(fs::exists(temporaries[1])) << "an hour old";
+  EXPECT_TRUE(fs::exists(temporaries[2])) << "a write in progress is never touched";
   for (const std::string& name : others) EXPECT_EQ(folder.Read(data + name), "keep\n") << name;
-  EXPECT_EQ(folder.Read("Resources/GameData.txt.a1b2c3"), "keep\n") << "only beside the save";
-  EXPECT_EQ(folder.Read(data + "GameData.txt.folder/inside"), "keep\n");
-  EXPECT_TRUE(fs::is_symlink(data + "GameData.txt.link12"));
+  EXPECT_EQ(folder.Read("Resources/.GameData.txt.writing-a1b2c3"), "keep\n")
+      << "only beside the save";
+  EXPECT_EQ(folder.Read(data + ".GameData.txt.writing-folder/inside"), "keep\n");
+  EXPECT_TRUE(fs::is_symlink(data + ".GameData.txt.writing-link12"));
   EXPECT_EQ(folder.Read(data + "GameData.txt"), save) << "the save itself is never touched";
 }
 
