@@ -34,6 +34,7 @@
 #include "actors/Stalker.h"
 #include "app/Input.h"
 #include "base/Clock.h"
+#include "base/Rules.h"
 #include "frontend/Menu.h"
 #include "game/FrameTimers.h"
 #include "game/Game.h"
@@ -241,7 +242,6 @@ bool __wrap__ZNK5Level13PlatformInRowEiii(const Level* level, int a, int b, int 
 }
 
 namespace {
-constexpr int kStepMs = 8;
 constexpr double kBudgetUs = 8000.0;  // one step at 125 steps a second
 constexpr int kWarmSteps = 100;       // allocations are counted after these
 constexpr int kScriptPeriod = 1000;   // steps of the scripted run before it repeats
@@ -336,7 +336,7 @@ Result RunSteps(const std::string& name, Session& s, int steps, double firstStar
       starts.push_back(TimeLaunch(s));
       if (afterStart) afterStart(s);
     }
-    Clock::Advance(kStepMs);
+    Clock::Advance(rules::kStepMs);
     counters = Counters{};
     const long before = AllocationCount();
     const long long wallStart = WallNs();
@@ -424,11 +424,11 @@ void WriteStressLevel(const std::string& path) {
 void PopulateStress(Session& s) {
   Game& g = s.game;
   g.enemies.clear();
-  const int floorY = 32 * (kStressRows - 3);
+  const int floorY = rules::kTileSize * (kStressRows - 3);
   for (int i = 0; i < 80; ++i) {
     const int x = 64 + (i % 40) * 40;
     if (i % 8 < 3) {
-      const int y = 32 * (kStressRows - 16 + (i % 3) * 4);
+      const int y = rules::kTileSize * (kStressRows - 16 + (i % 3) * 4);
       g.enemies.push_back(
           std::make_unique<BirdEnemy>(g.renderer, g.level.get(), g.player.get(), nullptr, x, y));
     } else if (i % 8 < 6) {

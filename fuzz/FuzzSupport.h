@@ -7,7 +7,8 @@
 #include <string>
 
 // Shared set-up of the fuzz targets: a private copy of the run folder as the
-// working directory, SDL's dummy drivers, one window and software renderer.
+// working directory (without the font and the music), SDL's dummy drivers,
+// one small window and software renderer, the game's console silenced.
 namespace fuzz {
 
 // Makes the folder and the window once; safe to call on every input.

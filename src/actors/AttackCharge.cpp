@@ -10,7 +10,7 @@ constexpr int kMaxAmmo = 50;
 
 AttackCharge::AttackCharge(SDL_Renderer* renderer, Level* level, Player* player, int x, int y)
     : PickupItem(renderer, level, "Resources/Assets/AttackCharge.bmp", player, x, y) {
-  kind = 2;
+  kind = kAttackChargeKind;
 }
 
 void AttackCharge::Update() {

@@ -8,9 +8,9 @@
 
 namespace {
 constexpr int kHealth = 60;
-constexpr float kSpeed = 70.0f;          // pixels per second
-constexpr float kSight = 600.0f;         // pixels, across and up or down
-constexpr float kStrikeReach = 0.25f;    // pixels: the target must not be this far to the right
+constexpr float kSpeed = 70.0f;        // pixels per second
+constexpr float kSight = 600.0f;       // pixels, across and up or down
+constexpr float kStrikeReach = 0.25f;  // pixels: the target must not be this far to the right
 constexpr float kStrikeKnockback = 0.25f;
 }  // namespace
 
@@ -34,8 +34,8 @@ void BirdEnemy::Hunt() {
   int targetRow = static_cast<int>(target->y / tf);
   int nextCol = -1;
   int nextRow = -1;
-  level->FindPath(static_cast<int>(x / tf), static_cast<int>(y / tf), targetCol, targetRow,
-                  nextCol, nextRow);
+  level->FindPath(static_cast<int>(x / tf), static_cast<int>(y / tf), targetCol, targetRow, nextCol,
+                  nextRow);
   int px = nextCol * t;
   int py = nextRow * t;
   if (px < 1 || py < 1) return;  // no path, or a next cell on the level's edge

@@ -9,8 +9,11 @@ constexpr int kLifetime = 5000;         // milliseconds of flight
 }  // namespace
 
 Bullet::Bullet(SDL_Renderer* renderer, Level* level, int direction, int x, int y)
-    : sprite(std::make_unique<Sprite>(renderer, "Resources/Assets/Bullet.bmp")), level(level),
-      x(static_cast<float>(x)), y(static_cast<float>(y)), speed(kBulletSpeed),
+    : sprite(std::make_unique<Sprite>(renderer, "Resources/Assets/Bullet.bmp")),
+      level(level),
+      x(static_cast<float>(x)),
+      y(static_cast<float>(y)),
+      speed(kBulletSpeed),
       direction(direction) {
   int now = Clock::Now();
   fireTime = now;
@@ -22,6 +25,6 @@ Bullet::Bullet(SDL_Renderer* renderer, Level* level, int direction, int x, int y
 void Bullet::Draw() {
   if (!level->InView(static_cast<int>(x), static_cast<int>(y), sprite->width, sprite->height))
     return;
-  sprite->DrawFacing(direction != 0, static_cast<int>(x - level->cameraX),
+  sprite->DrawFacing(direction != kFacingLeft, static_cast<int>(x - level->cameraX),
                      static_cast<int>(y - level->cameraY));
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "actors/Facing.h"
 #include "gfx/Sprite.h"
 
 class Level;
@@ -12,7 +13,7 @@ class Level;
 // seconds. The game's bullet pass moves, tests, draws and removes it.
 class Bullet {
  public:
-  // direction 0 flies left, 1 right; (x, y) is the top-left corner in level pixels.
+  // direction is a Facing; (x, y) is the top-left corner in level pixels.
   Bullet(SDL_Renderer* renderer, Level* level, int direction, int x, int y);
 
   // Draws the bullet when it is in view.
@@ -22,10 +23,10 @@ class Bullet {
   Level* level = nullptr;  // not owned
   float x = 0.0f;
   float y = 0.0f;
-  float speed = 400.0f;  // pixels per second
-  int direction = 1;
-  int fireTime = 0;      // Clock::Now() milliseconds
-  int expiry = 0;        // Clock::Now() milliseconds
-  int lifetime = 5000;   // milliseconds
+  float speed = 400.0f;          // pixels per second
+  int direction = kFacingRight;  // a Facing
+  int fireTime = 0;              // Clock::Now() milliseconds
+  int expiry = 0;                // Clock::Now() milliseconds
+  int lifetime = 5000;           // milliseconds
   bool dead = false;
 };

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/Clock.h"
+#include "base/Rules.h"
 #include "game/FrameTimers.h"
 #include "gfx/AnimationSet.h"
 #include "level/Level.h"
@@ -11,17 +12,25 @@ namespace {
 constexpr float kCeilingBounce = -0.25f;  // share of gravity sent downward after a ceiling hit
 constexpr float kRestSpeed = 0.2f;        // pixels per second below which a landing stops dead
 constexpr int kDefaultFrameDelay = 100;   // milliseconds between animation frames
-constexpr int kMaxHealth = 100;
 
 // Adds delta to value in double precision and rounds back to single precision.
-float AddDouble(float value, double delta) { return static_cast<float>(static_cast<double>(value) + delta); }
+float AddDouble(float value, double delta) {
+  return static_cast<float>(static_cast<double>(value) + delta);
+}
 }  // namespace
 
 Character::Character(SDL_Renderer* renderer, Level* level, const std::string& spriteListPath,
                      Audio* audio, int x, int y)
-    : renderer(renderer), level(level), audio(audio), x(static_cast<float>(x)),
-      y(static_cast<float>(y)), frames(LoadAnimationSet(renderer, spriteListPath)),
-      nextFrameTime(0), frameDelay(kDefaultFrameDelay), frameIndex(0), dead(false) {}
+    : renderer(renderer),
+      level(level),
+      audio(audio),
+      x(static_cast<float>(x)),
+      y(static_cast<float>(y)),
+      frames(LoadAnimationSet(renderer, spriteListPath)),
+      nextFrameTime(0),
+      frameDelay(kDefaultFrameDelay),
+      frameIndex(0),
+      dead(false) {}
 
 Character::~Character() = default;
 
@@ -76,8 +85,8 @@ void Character::Update() {
 
 void Character::ChangeHealth(int delta) {
   health = health + delta;
-  if (health > kMaxHealth) {
-    health = kMaxHealth;
+  if (health > rules::kFullHealth) {
+    health = rules::kFullHealth;
   } else if (health <= 0) {
     dead = true;
   }
@@ -222,7 +231,7 @@ void Character::Translate(float dx, float dy) {
 void Character::Draw() {
   Sprite* frame = CurrentFrame();
   if (!level->InView(static_cast<int>(x), static_cast<int>(y), frame->width, frame->height)) return;
-  frame->DrawFacing(facing != 0, static_cast<int>(x - level->cameraX),
+  frame->DrawFacing(facing != kFacingLeft, static_cast<int>(x - level->cameraX),
                     static_cast<int>(y - level->cameraY));
 }
 

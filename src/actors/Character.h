@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "actors/Facing.h"
 #include "gfx/Sprite.h"
 
 class Level;
@@ -17,8 +18,8 @@ class Audio;
 class Character {
  public:
   // Loads the frames from the sprite list at spriteListPath; (x, y) in level pixels.
-  Character(SDL_Renderer* renderer, Level* level, const std::string& spriteListPath,
-            Audio* audio, int x, int y);
+  Character(SDL_Renderer* renderer, Level* level, const std::string& spriteListPath, Audio* audio,
+            int x, int y);
   virtual ~Character();
   Character(const Character&) = delete;
   Character& operator=(const Character&) = delete;
@@ -58,17 +59,17 @@ class Character {
   float x = 0.0f;
   float y = 0.0f;
   std::vector<std::unique_ptr<Sprite>> frames;  // never empty
-  int facing = 1;            // 0 facing left, 1 facing right
-  int nextFrameTime = 0;     // Clock::Now() milliseconds
-  int frameDelay = 100;      // milliseconds between frames
+  int facing = kFacingRight;                    // a Facing
+  int nextFrameTime = 0;                        // Clock::Now() milliseconds
+  int frameDelay = 100;                         // milliseconds between frames
   unsigned frameIndex = 0;
-  float leftSpeed = 0.0f;    // pixels to travel left in this step
-  float rightSpeed = 0.0f;   // pixels to travel right in this step
-  float acceleration = 0.0f; // per second, while a direction is held
-  float deceleration = 0.0f; // per second
-  float maxSpeed = 0.0f;     // pixels per step
+  float leftSpeed = 0.0f;      // pixels to travel left in this step
+  float rightSpeed = 0.0f;     // pixels to travel right in this step
+  float acceleration = 0.0f;   // per second, while a direction is held
+  float deceleration = 0.0f;   // per second
+  float maxSpeed = 0.0f;       // pixels per step
   float verticalSpeed = 0.0f;  // pixels per second, upward positive
-  float bounce = 0.0f;       // landing factor
+  float bounce = 0.0f;         // landing factor
   bool dead = false;
 
  private:

@@ -1,18 +1,19 @@
 #include "actors/Door.h"
 
+#include "base/Rules.h"
 #include "frontend/GameData.h"
 #include "frontend/Menu.h"
 #include "game/Game.h"
 #include "level/Level.h"
 
-namespace {
-constexpr int kLevelCount = 10;  // levels 0 to 9
-}
-
 Door::Door(SDL_Renderer* renderer, Game* game, Menu* menu, Level* level, Player* player, int x,
            int y)
-    : sprite(std::make_unique<Sprite>(renderer, "Resources/Assets/Door.bmp")), game(game),
-      menu(menu), level(level), player(player), x(static_cast<float>(x)),
+    : sprite(std::make_unique<Sprite>(renderer, "Resources/Assets/Door.bmp")),
+      game(game),
+      menu(menu),
+      level(level),
+      player(player),
+      x(static_cast<float>(x)),
       y(static_cast<float>(y)) {}
 
 void Door::Draw() {
@@ -25,7 +26,7 @@ void Door::Draw() {
 void Door::Enter() {
   game->SaveResults();
   int next = menu->levelChoice + 1;
-  if (next >= kLevelCount) {
+  if (next >= rules::kLevelCount) {
     game->EndLevel(true);  // the last level is done: back to the menu
     return;
   }

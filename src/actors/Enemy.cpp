@@ -6,16 +6,17 @@
 #include "level/Level.h"
 
 namespace {
-constexpr int kContactDamage = 10;       // health taken per touch
-constexpr float kKnockback = 2.0f;       // times the distance between the left edges
-constexpr int kGroundProbeDepth = 5;     // pixels below the feet that still count as ground
+constexpr int kContactDamage = 10;    // health taken per touch
+constexpr float kKnockback = 2.0f;    // times the distance between the left edges
+constexpr int kGroundProbeDepth = 5;  // pixels below the feet that still count as ground
 }  // namespace
 
 Enemy::Enemy(SDL_Renderer* renderer, Level* level, const std::string& spriteListPath,
              Player* target, Audio* audio, int x, int y)
-    : Character(renderer, level, spriteListPath, audio, x, y), target(target),
+    : Character(renderer, level, spriteListPath, audio, x, y),
+      target(target),
       damage(kContactDamage) {
-  facing = 1;
+  facing = kFacingRight;
   leftSpeed = rightSpeed = 0.0f;
   acceleration = deceleration = maxSpeed = 0.0f;
   verticalSpeed = 0.0f;
@@ -49,7 +50,7 @@ bool Enemy::Overlaps(float px, float py, int pw, int ph) const {
 
 void Enemy::Walk() {
   const float step = static_cast<float>(static_cast<double>(speed) * deltaSeconds);
-  const bool movingLeft = facing == 0;
+  const bool movingLeft = facing == kFacingLeft;
   Translate(movingLeft ? -step : step, 0.0f);
   const Sprite* frame = CurrentFrame();
   int ix = static_cast<int>(x);
@@ -62,7 +63,7 @@ void Enemy::Walk() {
       level->WallInColumn(groundX, groundY, 1) || level->PlatformInRow(groundX, 1, groundY);
   bool wallAhead = level->WallInColumn(wallX, iy, 1);
   if (!groundAhead || wallAhead) {
-    facing = movingLeft ? 1 : 0;
+    facing = movingLeft ? kFacingRight : kFacingLeft;
     return;
   }
   AdvanceFrame();

@@ -21,5 +21,5 @@ class Enemy : public Character {
 
   Player* target = nullptr;  // not owned; null once the player is dead
   int damage = 10;
-  float speed = 0.0f;        // pixels per second
+  float speed = 0.0f;  // pixels per second
 };

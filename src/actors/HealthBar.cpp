@@ -3,8 +3,8 @@
 #include "level/Level.h"
 
 namespace {
-constexpr float kBarLeft = 0.05f;   // share of the window width
-constexpr float kBarTop = 0.05f;    // share of the window height
+constexpr float kBarLeft = 0.05f;  // share of the window width
+constexpr float kBarTop = 0.05f;   // share of the window height
 constexpr float kGoldLeft = 0.9f;
 constexpr float kGoldTop = 0.05f;
 constexpr float kAmmoLeft = 0.5f;

@@ -1,18 +1,17 @@
 #include "actors/HealthPack.h"
 
 #include "actors/Player.h"
+#include "base/Rules.h"
 
-namespace {
-constexpr int kMaxHealth = 100;
-}
+namespace {}
 
 HealthPack::HealthPack(SDL_Renderer* renderer, Level* level, Player* player, int x, int y)
     : PickupItem(renderer, level, "Resources/Assets/HealthPack.bmp", player, x, y) {
-  kind = 1;
+  kind = kHealthPackKind;
 }
 
 void HealthPack::Update() {
-  if (player->health >= kMaxHealth || !TouchesPlayer()) return;
+  if (player->health >= rules::kFullHealth || !TouchesPlayer()) return;
   player->ChangeHealth(value);  // heals nothing while the player is invulnerable
   collected = true;
 }

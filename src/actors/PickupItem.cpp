@@ -5,8 +5,12 @@
 
 PickupItem::PickupItem(SDL_Renderer* renderer, Level* level, const std::string& bitmapPath,
                        Player* player, int x, int y)
-    : renderer(renderer), level(level), player(player),
-      sprite(std::make_unique<Sprite>(renderer, bitmapPath)), x(x), y(y) {}
+    : renderer(renderer),
+      level(level),
+      player(player),
+      sprite(std::make_unique<Sprite>(renderer, bitmapPath)),
+      x(x),
+      y(y) {}
 
 void PickupItem::Draw() {
   if (!level->InView(x, y, sprite->width, sprite->height)) return;

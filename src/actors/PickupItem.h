@@ -10,6 +10,9 @@
 class Level;
 class Player;
 
+// What a pickup is; the game announces and the tools count them by it.
+enum ItemKind : int { kCoinKind = 0, kHealthPackKind = 1, kAttackChargeKind = 2 };
+
 // A collectable item of a level: a coin, a health pack or an attack charge.
 // It does not move; the game's pickup pass updates, announces and removes it.
 class PickupItem {
@@ -31,7 +34,7 @@ class PickupItem {
   Level* level = nullptr;            // not owned
   Player* player = nullptr;          // not owned; null for an item made during game over
   std::unique_ptr<Sprite> sprite;
-  int kind = 0;  // 0 coin, 1 health pack, 2 attack charge
+  int kind = kCoinKind;  // an ItemKind
   int x = 0;
   int y = 0;
   bool collected = false;

@@ -7,38 +7,34 @@
 #include "app/Input.h"
 #include "audio/Audio.h"
 #include "base/Clock.h"
+#include "base/Rules.h"
 #include "game/FrameTimers.h"
 #include "game/Game.h"
 #include "gfx/TextRenderer.h"
 #include "level/Level.h"
 
 namespace {
-constexpr int kMaxHealth = 100;
-constexpr float kAcceleration = 40.0f;  // pixels per step gained per second of holding
-constexpr float kDeceleration = 32.0f;  // pixels per step lost per second
-constexpr float kMaxSpeed = 20.0f;      // pixels per step
-constexpr float kBounce = 4.0f;         // landing factor
-constexpr float kJumpImpulse = 350.0f;  // pixels per second, upward
 constexpr int kStartAmmo = 10;
 constexpr int kMaxAmmo = 50;
-constexpr int kShotDelay = 200;         // milliseconds between shots
-constexpr float kMuzzleHeight = 0.4f;   // share of the frame height where bullets leave
+constexpr int kShotDelay = 200;        // milliseconds between shots
+constexpr float kMuzzleHeight = 0.4f;  // share of the frame height where bullets leave
 constexpr int kHudPoints = 24;
 }  // namespace
 
 Player::Player(SDL_Renderer* renderer, Level* level, Input* input, Game* game, Audio* audio, int x,
                int y)
-    : Character(renderer, level, "Resources/Data/PlayerSpriteList.txt", audio, x, y), game(game),
+    : Character(renderer, level, "Resources/Data/PlayerSpriteList.txt", audio, x, y),
+      game(game),
       input(input) {
-  health = kMaxHealth;
+  health = rules::kFullHealth;
   leftSpeed = 0.0f;
   rightSpeed = 0.0f;
-  acceleration = kAcceleration;
-  deceleration = kDeceleration;
-  maxSpeed = kMaxSpeed;
+  acceleration = rules::kAcceleration;
+  deceleration = rules::kDeceleration;
+  maxSpeed = rules::kMaxSpeed;
   verticalSpeed = 0.0f;
-  bounce = kBounce;
-  facing = 1;
+  bounce = rules::kBounce;
+  facing = kFacingRight;
   ammo = kStartAmmo;
   nextShotTime = Clock::Now();
   shotDelay = kShotDelay;
@@ -64,7 +60,7 @@ void Player::HandleControls() {
   if (input->keyX) Shoot();  // left set: holding X fires at the shot rate
   if (input->keyZ) {
     if (audio) audio->PlaySound("PlayerJump.WAV");
-    Jump(kJumpImpulse);
+    Jump(rules::kJumpImpulse);
     input->keyZ = false;
   } else if (input->down) {
     MoveDown(1.0f, true);  // one pixel: enough to drop through a platform
@@ -105,9 +101,9 @@ void Player::Shoot() {
   const Sprite* frame = CurrentFrame();
   int y0 = static_cast<int>(static_cast<float>(frame->height) * kMuzzleHeight + y);
   int x0 = 0;
-  if (facing == 0) {
+  if (facing == kFacingLeft) {
     x0 = static_cast<int>(x - 1.0f);
-  } else if (facing == 1) {
+  } else if (facing == kFacingRight) {
     x0 = static_cast<int>(static_cast<float>(frame->width) + x);
   }
   game->AddBullet(std::make_unique<Bullet>(renderer, level, facing, x0, y0));

@@ -28,8 +28,8 @@ class Player : public Character {
   Game* game = nullptr;    // not owned; receives the bullets
   Input* input = nullptr;  // not owned
   bool invulnerable = false;
-  int invulnerableUntil = 0;           // Clock::Now() milliseconds
-  float invulnerabilityTime = 1000.0f; // milliseconds
+  int invulnerableUntil = 0;            // Clock::Now() milliseconds
+  float invulnerabilityTime = 1000.0f;  // milliseconds
   int gold = 0;
   int ammo = 10;
   int weapon = 1;

@@ -6,9 +6,9 @@
 
 namespace {
 constexpr int kHealth = 30;
-constexpr float kSpeed = 100.0f;       // pixels per second
-constexpr float kSightAcross = 600.0f; // pixels
-constexpr float kSightUpDown = 64.0f;  // pixels
+constexpr float kSpeed = 100.0f;        // pixels per second
+constexpr float kSightAcross = 600.0f;  // pixels
+constexpr float kSightUpDown = 64.0f;   // pixels
 }  // namespace
 
 Stalker::Stalker(SDL_Renderer* renderer, Level* level, Player* target, Audio* audio, int x, int y)
@@ -27,9 +27,9 @@ void Stalker::Chase() {
   if (!target) return;
   if (std::fabs(y - target->y) >= kSightUpDown || std::fabs(x - target->x) >= kSightAcross) return;
   if (x > target->x) {
-    facing = 0;
+    facing = kFacingLeft;
   } else if (target->x > x) {
-    facing = 1;
+    facing = kFacingRight;
   }
   Walk();
 }

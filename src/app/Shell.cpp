@@ -6,27 +6,18 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "app/EventHolder.h"
 #include "app/Input.h"
-#include "audio/Audio.h"
 #include "frontend/GameData.h"
 #include "frontend/Menu.h"
 #include "game/Game.h"
-#include "gfx/TextRenderer.h"
 
 namespace {
 const char* const kWindowTitle = "Ilsmark - Quorvane";
-constexpr int kWindowLeft = 250;   // screen pixels; the window is not centred
+constexpr int kWindowLeft = 250;  // screen pixels; the window is not centred
 constexpr int kWindowTop = 50;
 constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 720;
 constexpr int kMenuFrameDelay = 16;  // milliseconds of sleep per menu frame
-
-// Screens of Menu::screen.
-constexpr int kMainMenuScreen = 0;
-constexpr int kLevelSelectScreen = 1;
-constexpr int kOptionsScreen = 2;
-constexpr int kExitConfirmScreen = 3;
 
 // A start-up failure is shown on the console and waits for the player to see it.
 void ReportStartupFailure(const char* format) {
@@ -59,27 +50,12 @@ Shell::Shell() {
   RemoveLeftoverTemporaries();
 
   // --- The long-lived objects, in the order the others rely on.
-  playing = 0;
-  text = std::make_unique<TextRenderer>(window, renderer);
-  input = std::make_unique<Input>();
-  events = std::make_unique<EventHolder>();
-  events->input = input.get();
-  audio = std::make_unique<Audio>();
-  if (audio->failed) audio.reset();  // the game runs silent
-  game = std::make_unique<Game>(window, renderer, input.get(), audio.get(), text.get(), &playing);
-  menu = std::make_unique<Menu>(window, renderer, input.get(), text.get(), game.get(), audio.get(),
-                                &playing);
-  game->menu = menu.get();
+  instance = std::make_unique<GameInstance>(window, renderer, true);
 }
 
 Shell::~Shell() {
   // Every sprite belongs to the renderer, so the objects go before it.
-  menu.reset();
-  game.reset();
-  audio.reset();
-  events.reset();
-  input.reset();
-  text.reset();
+  instance.reset();
   if (renderer) SDL_DestroyRenderer(renderer);
   renderer = nullptr;
   if (window) SDL_DestroyWindow(window);
@@ -95,40 +71,16 @@ bool Shell::RunIteration() {
   if (!window || !renderer) return false;
 
   // --- Events: only keys matter; the close button is dropped on purpose.
-  while (SDL_PollEvent(&events->event)) {
-    if (events->event.type == SDL_KEYDOWN) {
-      events->input->OnKeyDown(events->event);
-    } else if (events->event.type == SDL_KEYUP) {
-      events->input->OnKeyUp(events->event);
-    }
-  }
+  instance->PollEvents();
 
   // --- Play: the game paces, clears and presents by itself.
-  if (playing) {
-    game->Update();
+  if (instance->playing) {
+    instance->game->Update();
     return true;
   }
 
   // --- Menu: the exit tests come before anything is drawn.
-  if (input->escape || menu->quit) return false;
-  SDL_RenderClear(renderer);
-  switch (menu->screen) {
-    case kMainMenuScreen:
-      menu->MainMenu();
-      break;
-    case kLevelSelectScreen:
-      menu->LevelSelect();
-      break;
-    case kOptionsScreen:
-      menu->Options();
-      break;
-    case kExitConfirmScreen:
-      menu->ExitConfirm();
-      break;
-    default:
-      break;  // an unknown screen is a black frame
-  }
-  SDL_Delay(kMenuFrameDelay);
-  SDL_RenderPresent(renderer);
+  if (instance->input->escape || instance->menu->quit) return false;
+  instance->MenuFrame(kMenuFrameDelay);
   return true;
 }

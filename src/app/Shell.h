@@ -4,21 +4,17 @@
 
 #include <memory>
 
-class TextRenderer;
-struct Input;
-struct EventHolder;
-class Audio;
-class Game;
-class Menu;
+#include "app/GameInstance.h"
 
-// The process's spine: starts SDL, opens the window, builds and wires the
-// long-lived objects, runs the main loop and tears everything down in order.
+// The process's spine: starts SDL, opens the window, builds the running game
+// on it, runs the main loop and tears everything down in order.
 class Shell {
  public:
   // Start-up: seeds rand(), starts SDL and SDL_ttf, opens the window and
-  // renderer (printing and waiting for a key on failure), builds the objects.
+  // renderer (printing and waiting for a key on failure), builds the game.
   Shell();
-  // Teardown: menu, game, audio, event holder, input, text, renderer, window.
+  // Teardown: the game (menu, game, audio, event holder, input, text), then
+  // renderer and window.
   ~Shell();
   Shell(const Shell&) = delete;
   Shell& operator=(const Shell&) = delete;
@@ -30,11 +26,5 @@ class Shell {
 
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
-  int playing = 0;
-  std::unique_ptr<TextRenderer> text;
-  std::unique_ptr<Input> input;
-  std::unique_ptr<EventHolder> events;
-  std::unique_ptr<Audio> audio;  // null when the audio device failed
-  std::unique_ptr<Game> game;
-  std::unique_ptr<Menu> menu;
+  std::unique_ptr<GameInstance> instance;  // the running game, with sound when there is a device
 };

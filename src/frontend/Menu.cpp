@@ -6,14 +6,13 @@
 #include "app/Input.h"
 #include "audio/Audio.h"
 #include "base/LineReader.h"
+#include "base/Rules.h"
 #include "frontend/GameData.h"
 #include "game/FrameTimers.h"
 #include "game/Game.h"
 #include "gfx/TextRenderer.h"
 
 namespace {
-constexpr int kLevelCount = 10;    // levels 0 to 9, shown 1 to 10
-constexpr int kLastLevel = kLevelCount - 1;
 constexpr int kMaxVolume = 100;
 constexpr int kRowsLeft = 350;     // x of every label
 constexpr int kIconLeft = 300;     // x of the selection marker
@@ -30,11 +29,16 @@ constexpr int kRecordPoints = 32;
 constexpr int kQuestionPoints = 32;
 }  // namespace
 
-Menu::Menu(SDL_Window* window, SDL_Renderer* renderer, Input* input, TextRenderer* text,
-           Game* game, Audio* audio, int* playing)
-    : window(window), renderer(renderer),
-      icon(std::make_unique<Sprite>(renderer, "Resources/Assets/MenuIcon.bmp")), input(input),
-      text(text), game(game), audio(audio), playing(playing) {
+Menu::Menu(SDL_Window* window, SDL_Renderer* renderer, Input* input, TextRenderer* text, Game* game,
+           Audio* audio, int* playing)
+    : window(window),
+      renderer(renderer),
+      icon(std::make_unique<Sprite>(renderer, "Resources/Assets/MenuIcon.bmp")),
+      input(input),
+      text(text),
+      game(game),
+      audio(audio),
+      playing(playing) {
   LoadVolumes();
   if (audio) audio->SetVolumes(musicVolume, effectsVolume);
   quit = false;
@@ -56,29 +60,29 @@ void Menu::MainMenu() {
   text->DrawText("Exit", kRowPoints, kRowsLeft, kExitLabelTop);
 
   if (input->down) {
-    selection = selection == 2 ? 0 : selection + 1;
+    selection = selection == kExitRow ? kStartRow : selection + 1;
     input->down = false;
   } else if (input->up) {
-    selection = selection == 0 ? 2 : selection - 1;
+    selection = selection == kStartRow ? kExitRow : selection - 1;
     input->up = false;
   } else if (input->keyZ) {
     if (audio) audio->PlaySound("Coin.WAV");
     input->keyZ = false;
     switch (selection) {
-      case 0:
+      case kStartRow:
         // A missing key keeps the levels unlocked in this session; a damaged
         // save must not offer a level file that does not exist.
         ReadValue("Level Reached", levelReached);
-        levelReached = std::clamp(levelReached, 0, kLastLevel);
+        levelReached = std::clamp(levelReached, 0, rules::kLastLevel);
         levelChoice = levelReached;
-        screen = 1;
+        screen = kLevelSelect;
         break;
-      case 1:
+      case kOptionsRow:
         LoadVolumes();
-        screen = 2;
+        screen = kOptions;
         break;
-      case 2:
-        screen = 3;
+      case kExitRow:
+        screen = kExitConfirm;
         break;
       default:
         break;
@@ -105,7 +109,7 @@ void Menu::LevelSelect() {
   text->DrawText("Select Level", kTitlePoints, kRowsLeft, kTitleTop);
   DrawRecords();
   char counter[32];
-  std::snprintf(counter, sizeof counter, "< %i / %i >", levelChoice + 1, kLevelCount);
+  std::snprintf(counter, sizeof counter, "< %i / %i >", levelChoice + 1, rules::kLevelCount);
   text->DrawText(counter, kTitlePoints, kRowsLeft, kCounterTop);
 
   if (input->left || input->up) {
@@ -124,7 +128,7 @@ void Menu::LevelSelect() {
     if (game->level) *playing = 1;
   } else if (input->keyX) {
     input->keyX = false;
-    screen = 0;
+    screen = kMainMenu;
   }
 }
 
@@ -151,10 +155,10 @@ void Menu::Options() {
   std::snprintf(line, sizeof line, "Effects: %i", effectsVolume);
   text->DrawText(line, kRowPoints, kRowsLeft, kFirstRowTop + kRowPitch);
 
-  int& volume = optionsRow == 0 ? musicVolume : effectsVolume;
+  int& volume = optionsRow == kMusicRow ? musicVolume : effectsVolume;
   if (input->up || input->down) {
     input->up = input->down = false;
-    optionsRow = optionsRow == 0 ? 1 : 0;
+    optionsRow = optionsRow == kMusicRow ? kEffectsRow : kMusicRow;
   } else if (input->left) {
     if (volume - 1 >= 0) volume -= 1;  // held: one step every frame
   } else if (input->right) {
@@ -163,7 +167,7 @@ void Menu::Options() {
     WriteValue("Music", musicVolume);
     WriteValue("FX", effectsVolume);
     if (audio) audio->SetVolumes(musicVolume, effectsVolume);
-    screen = 0;
+    screen = kMainMenu;
   }
 }
 
@@ -177,6 +181,25 @@ void Menu::ExitConfirm() {
   if (input->keyZ) {
     quit = true;
   } else if (input->keyX) {
-    screen = 0;
+    screen = kMainMenu;
+  }
+}
+
+void Menu::ShowScreen() {
+  switch (screen) {
+    case kMainMenu:
+      MainMenu();
+      break;
+    case kLevelSelect:
+      LevelSelect();
+      break;
+    case kOptions:
+      Options();
+      break;
+    case kExitConfirm:
+      ExitConfirm();
+      break;
+    default:
+      break;  // an unknown screen is a black frame
   }
 }

@@ -16,6 +16,13 @@ class Audio;
 // volumes, exit confirmation; and the launching of levels.
 class Menu {
  public:
+  // The screens, as screen holds them.
+  enum Screen : int { kMainMenu = 0, kLevelSelect = 1, kOptions = 2, kExitConfirm = 3 };
+  // The main menu's rows, as selection holds them.
+  enum Row : int { kStartRow = 0, kOptionsRow = 1, kExitRow = 2 };
+  // The options screen's rows, as optionsRow holds them.
+  enum VolumeRow : int { kMusicRow = 0, kEffectsRow = 1 };
+
   // Loads the icon and applies the stored volumes to the audio (may be null).
   Menu(SDL_Window* window, SDL_Renderer* renderer, Input* input, TextRenderer* text, Game* game,
        Audio* audio, int* playing);
@@ -25,6 +32,9 @@ class Menu {
   void LevelSelect();
   void Options();
   void ExitConfirm();
+  // Draws and handles the screen that screen names; any other value draws
+  // nothing (a black frame).
+  void ShowScreen();
   // Measures "Resources/Data/Level<levelChoice>.txt" and starts it in the game.
   void LaunchLevel();
   // Reads both volumes from the save file (clamped to 0-100); a missing key
@@ -36,15 +46,15 @@ class Menu {
   SDL_Window* window = nullptr;      // not owned
   SDL_Renderer* renderer = nullptr;  // not owned
   std::unique_ptr<Sprite> icon;
-  Input* input = nullptr;            // not owned
-  TextRenderer* text = nullptr;      // not owned
-  Game* game = nullptr;              // not owned
-  Audio* audio = nullptr;            // not owned; null when silent
-  int* playing = nullptr;            // the shell's flag
-  int screen = 0;        // 0 main menu, 1 level select, 2 options, 3 exit confirmation
-  int selection = 0;     // 0 Start, 1 Options, 2 Exit
-  int optionsRow = 0;    // 0 music, 1 effects
-  int levelChoice = 0;   // level number 0-9
+  Input* input = nullptr;        // not owned
+  TextRenderer* text = nullptr;  // not owned
+  Game* game = nullptr;          // not owned
+  Audio* audio = nullptr;        // not owned; null when silent
+  int* playing = nullptr;        // the shell's flag
+  int screen = kMainMenu;        // a Screen
+  int selection = kStartRow;     // a Row
+  int optionsRow = kMusicRow;    // a VolumeRow
+  int levelChoice = 0;           // level number 0-9
   // The save's defaults are given once, here: a key that the save lacks
   // later leaves its field as it is.
   int levelReached = kDefaultLevelReached;  // highest level number offered, 0-9

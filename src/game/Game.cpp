@@ -12,29 +12,28 @@
 #include "app/Input.h"
 #include "audio/Audio.h"
 #include "base/Clock.h"
+#include "base/Rules.h"
 #include "frontend/GameData.h"
 #include "frontend/Menu.h"
 #include "game/FrameTimers.h"
 #include "gfx/TextRenderer.h"
 
 namespace {
-constexpr double kStepMs = 8.0;          // a step runs once this much time has gathered
 constexpr int kWarmupSteps = 2;          // the second step after a start is the first to move
-constexpr float kGravity = 650.0f;       // pixels per second per second
 constexpr float kGameOverMs = 10000.0f;  // how long "GAME OVER" shows
 constexpr int kBulletDamage = 10;
 constexpr int kClockPoints = 24;
 constexpr int kGameOverPoints = 48;
-constexpr int kEnemyKinds = 10;          // rand() % 10: 0-4 dumb, 5-7 stalker, 8-9 bird
+constexpr int kEnemyKinds = 10;  // rand() % 10: 0-4 dumb, 5-7 stalker, 8-9 bird
 constexpr int kFirstStalker = 5;
 constexpr int kFirstBird = 8;
-constexpr int kFirstAttackCharge = 5;    // rand() % 10: 0-4 health pack, 5-9 attack charge
+constexpr int kFirstAttackCharge = 5;  // rand() % 10: 0-4 health pack, 5-9 attack charge
 
 const char* PickupName(int kind) {
   switch (kind) {
-    case 0:
+    case kCoinKind:
       return "a Coin";
-    case 1:
+    case kHealthPackKind:
       return "a Health Pack";
     default:
       return "an Attack Charge";
@@ -45,8 +44,7 @@ const char* PickupName(int kind) {
 struct Box {
   int left, right, top, bottom;
   bool Overlaps(const Box& other) const {
-    return left <= other.right && right >= other.left && top <= other.bottom &&
-           bottom >= other.top;
+    return left <= other.right && right >= other.left && top <= other.bottom && bottom >= other.top;
   }
 };
 
@@ -64,7 +62,11 @@ void RemoveAt(std::vector<std::unique_ptr<T>>& list, size_t index) {
 
 Game::Game(SDL_Window* window, SDL_Renderer* renderer, Input* input, Audio* audio,
            TextRenderer* text, int* playing)
-    : window(window), renderer(renderer), input(input), audio(audio), text(text),
+    : window(window),
+      renderer(renderer),
+      input(input),
+      audio(audio),
+      text(text),
       playing(playing) {}
 
 Game::~Game() {
@@ -89,7 +91,7 @@ void Game::Update() {
     if (menu) menu->LaunchLevel();
     if (!level) return;  // the restart was refused: back in the menu
   }
-  if (stepAccumulator < kStepMs) return;
+  if (stepAccumulator < rules::kStepMs) return;
   Step();
 }
 
@@ -148,7 +150,8 @@ bool Game::UpdatePlayer() {
   // Alive.
   levelTime += deltaSeconds;
   if (started) player->Update();
-  level->SetCamera(static_cast<int>(player->x) - halfWidth, static_cast<int>(player->y) - halfHeight);
+  level->SetCamera(static_cast<int>(player->x) - halfWidth,
+                   static_cast<int>(player->y) - halfHeight);
   if (!player->invulnerable || Clock::Now() % 3 == 0) player->Draw();  // flicker while hit
   // Last: the door may end this level and start the next one, releasing
   // the level and the player, so nothing of either is touched afterwards.
@@ -205,14 +208,16 @@ void Game::UpdateBullets() {
         // One test point, the top-left corner; a bullet that leaves the grid dies.
         int column = static_cast<int>(bullet.x) / level->tileSize;
         int row = static_cast<int>(bullet.y) / level->tileSize;
-        bool insideGrid = bullet.x >= 0.0f && bullet.y >= 0.0f && row < level->rows &&
-                          column < level->columns;
+        bool insideGrid =
+            bullet.x >= 0.0f && bullet.y >= 0.0f && row < level->rows && column < level->columns;
         if (!insideGrid || level->Cell(column, row) == 'W') {
           bullet.dead = true;
-        } else if (bullet.direction == 0) {
-          bullet.x = static_cast<float>(bullet.x - static_cast<double>(bullet.speed) * deltaSeconds);
-        } else if (bullet.direction == 1) {
-          bullet.x = static_cast<float>(bullet.x + static_cast<double>(bullet.speed) * deltaSeconds);
+        } else if (bullet.direction == kFacingLeft) {
+          bullet.x =
+              static_cast<float>(bullet.x - static_cast<double>(bullet.speed) * deltaSeconds);
+        } else if (bullet.direction == kFacingRight) {
+          bullet.x =
+              static_cast<float>(bullet.x + static_cast<double>(bullet.speed) * deltaSeconds);
         }
       }
       // The hit test runs even for a bullet that died in this step.
@@ -248,7 +253,7 @@ void Game::StartLevel(const std::string& path, int width, int height) {
   }
   player = std::make_unique<Player>(renderer, level.get(), input, this, audio, 0, 0);
   level->Build();
-  level->gravity = kGravity;
+  level->gravity = rules::kGravity;
   player->x = static_cast<float>(level->startX);
   player->y = static_cast<float>(level->startY);
 }
@@ -269,7 +274,6 @@ void Game::EndLevel(bool toMenu) {
     if (playing) *playing = 0;
   }
 }
-
 
 void Game::SaveResults() {
   if (!player || !menu) return;

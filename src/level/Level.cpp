@@ -7,14 +7,12 @@
 
 #include "actors/Door.h"
 #include "base/LineReader.h"
+#include "base/Rules.h"
 #include "game/Game.h"
 #include "gfx/TextRenderer.h"
 
 namespace {
-constexpr int kTileSize = 32;            // pixels per tile side
-constexpr int kGoldPerCoin = 10;         // gold a coin adds
-constexpr float kExitShare = 0.5f;       // share of the level's gold the door asks for
-constexpr int kExitMessagePoints = 12;   // point size of the coins message
+constexpr int kExitMessagePoints = 12;  // point size of the coins message
 // The largest grid a level may have: every cell is a path cell, and every
 // wall or platform loads its own tile, so a vast grid would take minutes to
 // build and gigabytes to hold. Shipped levels are a few thousand cells.
@@ -27,7 +25,7 @@ Level::Level(SDL_Window* window, SDL_Renderer* renderer, const std::string& path
              int rows, Game* game)
     : window(window),
       renderer(renderer),
-      tileSize(kTileSize),
+      tileSize(rules::kTileSize),
       columns(columns),
       rows(rows),
       game(game),
@@ -160,11 +158,12 @@ void Level::CheckExit() {
   float t = static_cast<float>(tileSize);
   bool inDoorCell = static_cast<int>(door->x / t) == static_cast<int>(player.x / t) &&
                     static_cast<int>(door->y / t) == static_cast<int>(player.y / t);
-  if (static_cast<float>(player.gold) >= static_cast<float>(coinCount * kGoldPerCoin) * kExitShare) {
+  if (static_cast<float>(player.gold) >=
+      static_cast<float>(coinCount * rules::kGoldPerCoin) * rules::kExitShare) {
     if (inDoorCell) door->Enter();
     return;
   }
-  int held = player.gold > 0 ? player.gold / kGoldPerCoin : 0;
+  int held = player.gold > 0 ? player.gold / rules::kGoldPerCoin : 0;
   int missing = (coinCount + 1) / 2 - held;
   char message[64];
   std::snprintf(message, sizeof message, "You need %i coins to exit", missing);
@@ -191,8 +190,9 @@ void Level::Build() {
       switch (ch) {
         case kWall:
         case kPlatform: {
-          auto tile = std::make_unique<Sprite>(
-              renderer, ch == kWall ? "Resources/Assets/Wall.bmp" : "Resources/Assets/Platform.bmp");
+          auto tile =
+              std::make_unique<Sprite>(renderer, ch == kWall ? "Resources/Assets/Wall.bmp"
+                                                             : "Resources/Assets/Platform.bmp");
           tile->x = c * t;
           tile->y = r * t;
           widestTile = std::max(widestTile, tile->width);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Rules.h"
 #include "gfx/Sprite.h"
 #include "level/PathNode.h"
 #include "level/PathSearch.h"
@@ -61,7 +62,7 @@ class Level {
 
   SDL_Window* window = nullptr;      // not owned
   SDL_Renderer* renderer = nullptr;  // not owned
-  int tileSize = 32;
+  int tileSize = rules::kTileSize;
   int columns = 0;
   int rows = 0;
   int coinCount = 0;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/GameInstance.h"
 #include "app/Input.h"
 #include "base/Clock.h"
 #include "frontend/Menu.h"
@@ -16,18 +17,20 @@
 
 namespace harness {
 
-// A play session on the harness window: a private run folder, the real
-// TextRenderer, Input, Game and Menu wired as the shell wires them (no audio
-// unless a test adds one), the manual clock and a fixed random seed.
+// A play session on the harness window: a private run folder, the game's
+// objects as the shell builds them (no audio unless a test adds one), the
+// manual clock and a fixed random seed.
 struct GameSession {
   explicit GameSession(unsigned seed = 1)
-      : text(Window(), Renderer()),
-        game(Window(), Renderer(), &input, nullptr, &text, &playing),
-        menu(Window(), Renderer(), &input, &text, &game, nullptr, &playing) {
+      : instance(Window(), Renderer(), false),
+        text(*instance.text),
+        input(*instance.input),
+        playing(instance.playing),
+        game(*instance.game),
+        menu(*instance.menu) {
     std::srand(seed);
     Clock::UseManual(100000);
     ResetFrameTimers();
-    game.menu = &menu;
   }
 
   // Writes a level file for level number n (lines joined with line feeds).
@@ -36,28 +39,21 @@ struct GameSession {
   }
   // Starts level n as the level select does: restart the step clock,
   // measure, start, playing = 1.
-  void Start(int n) {
-    menu.levelChoice = n;
-    RestartStepClock();
-    menu.LaunchLevel();
-    if (game.level) playing = 1;
-  }
+  void Start(int n) { instance.StartLevel(n); }
   // Runs n steps of exactly 8 ms each (one Game::Update per step).
   void Steps(int n) {
-    for (int i = 0; i < n && playing; ++i) {
-      Clock::Advance(8);
-      game.Update();
-    }
+    for (int i = 0; i < n && playing; ++i) instance.Step();
   }
-  void Press(SDL_Keycode key) { input.OnKeyDown(KeyDown(key)); }
-  void Release(SDL_Keycode key) { input.OnKeyUp(KeyUp(key)); }
+  void Press(SDL_Keycode key) { instance.Press(key); }
+  void Release(SDL_Keycode key) { instance.Release(key); }
 
   TempRunFolder folder;
-  TextRenderer text;
-  Input input;
-  int playing = 0;
-  Game game;
-  Menu menu;
+  GameInstance instance;
+  TextRenderer& text;
+  Input& input;
+  int& playing;
+  Game& game;
+  Menu& menu;
 };
 
 }  // namespace harness

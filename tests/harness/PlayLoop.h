@@ -7,35 +7,16 @@
 #include <vector>
 
 #include "base/Clock.h"
+#include "base/Rules.h"
 #include "harness/GameHarness.h"
 #include "harness/Harness.h"
 
 namespace harness {
 
 constexpr int kMenuFrameMs = 16;  // what one menu frame takes in the shell, milliseconds
-constexpr int kStepMs = 8;        // one game step
 
 // One menu frame as the shell draws it: clear, the current screen, present.
-inline void MenuFrame(GameSession& session) {
-  SDL_RenderClear(Renderer());
-  switch (session.menu.screen) {
-    case 0:
-      session.menu.MainMenu();
-      break;
-    case 1:
-      session.menu.LevelSelect();
-      break;
-    case 2:
-      session.menu.Options();
-      break;
-    case 3:
-      session.menu.ExitConfirm();
-      break;
-    default:
-      break;
-  }
-  SDL_RenderPresent(Renderer());
-}
+inline void MenuFrame(GameSession& session) { session.instance.MenuFrame(); }
 
 // One pass of the shell's loop over a session, without the menu's sleep: a
 // Game::Update while playing, otherwise the two exit tests and one menu
@@ -43,8 +24,7 @@ inline void MenuFrame(GameSession& session) {
 // end the program.
 inline bool LoopPass(GameSession& session) {
   if (session.playing) {
-    Clock::Advance(kStepMs);
-    session.game.Update();
+    session.instance.Step();
     return true;
   }
   if (session.input.escape || session.menu.quit) return false;
@@ -67,7 +47,8 @@ inline void UseKnownSpriteLists(const GameSession& session) {
   session.folder.Write("Resources/Data/PlayerSpriteList.txt",
                        "PlayerStand.bmp\nPlayerRun0.bmp\nPlayerRun1.bmp\nPlayerRun2.bmp\n");
   for (const char* list : {"DumbEnemy", "Stalker", "BirdEnemy"})
-    session.folder.Write(std::string("Resources/Data/") + list + "SpriteList.txt", "PlayerStand.bmp\n");
+    session.folder.Write(std::string("Resources/Data/") + list + "SpriteList.txt",
+                         "PlayerStand.bmp\n");
 }
 
 // Checks made while stdout is captured, where a failure's message would go
@@ -111,14 +92,14 @@ inline testing::AssertionResult OnlyLevel0RecordsChanged(const std::string& befo
   const std::vector<std::string> old = lines(before);
   const std::vector<std::string> now = lines(after);
   if (old.size() != now.size())
-    return testing::AssertionFailure() << "the save had " << old.size() << " lines, now "
-                                       << now.size();
+    return testing::AssertionFailure()
+           << "the save had " << old.size() << " lines, now " << now.size();
   for (size_t i = 0; i < old.size(); ++i) {
     if (old[i] == now[i]) continue;
     const std::string key = i > 0 ? old[i - 1] : "";
     if (key != "Level Reached" && key != "Level0 Score" && key != "Level0 Time")
-      return testing::AssertionFailure() << "line " << i + 1 << " changed from \"" << old[i]
-                                         << "\" to \"" << now[i] << "\"";
+      return testing::AssertionFailure()
+             << "line " << i + 1 << " changed from \"" << old[i] << "\" to \"" << now[i] << "\"";
   }
   return testing::AssertionSuccess();
 }

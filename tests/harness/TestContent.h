@@ -22,8 +22,7 @@ struct Cell {
 std::string Room(int columns, int rows, const std::vector<Cell>& cells);
 
 // Writes a 24-bit BMP whose left and right halves have their own colours.
-void WriteBitmap(const std::string& path, int width, int height, SDL_Color left,
-                 SDL_Color right);
+void WriteBitmap(const std::string& path, int width, int height, SDL_Color left, SDL_Color right);
 // Writes a 24-bit BMP of one colour.
 void WriteBitmap(const std::string& path, int width, int height, SDL_Color colour);
 

@@ -3,7 +3,6 @@
 // line, the menus and the level go on, and the save stays as it was.
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -41,17 +40,16 @@ const std::string kLevel =
     "WS..C.I.I.I...E.WDWW\n"
     "WWWWWWWWWWWWWWWWWWWW\n";
 
-const char* const kSpriteLists[] = {"Resources/Data/PlayerSpriteList.txt",
-                                    "Resources/Data/DumbEnemySpriteList.txt",
-                                    "Resources/Data/StalkerSpriteList.txt",
-                                    "Resources/Data/BirdEnemySpriteList.txt"};
+const char* const kSpriteLists[] = {
+    "Resources/Data/PlayerSpriteList.txt", "Resources/Data/DumbEnemySpriteList.txt",
+    "Resources/Data/StalkerSpriteList.txt", "Resources/Data/BirdEnemySpriteList.txt"};
 
 // The bitmaps a session of play loads: those the game names itself and
 // every one that the sprite lists name.
 std::set<std::string> BitmapsInUse() {
-  std::set<std::string> names = {"Wall.bmp",   "Platform.bmp",     "Bullet.bmp",
-                                 "Coin.bmp",   "HealthPack.bmp",   "AttackCharge.bmp",
-                                 "Door.bmp",   "Health.bmp",       "HealthBackground.bmp",
+  std::set<std::string> names = {"Wall.bmp",    "Platform.bmp",   "Bullet.bmp",
+                                 "Coin.bmp",    "HealthPack.bmp", "AttackCharge.bmp",
+                                 "Door.bmp",    "Health.bmp",     "HealthBackground.bmp",
                                  "MenuIcon.bmp"};
   for (const char* list : kSpriteLists) {
     LineReader reader(list);
@@ -86,9 +84,12 @@ int PlayThrough(GameSession& session, harness::DeferredChecks& check) {
   Game& game = session.game;
   Level* level = game.level.get();
   Player* player = game.player.get();
-  game.enemies.push_back(std::make_unique<DumbEnemy>(game.renderer, level, player, game.audio, 96, 32));
-  game.enemies.push_back(std::make_unique<Stalker>(game.renderer, level, player, game.audio, 160, 32));
-  game.enemies.push_back(std::make_unique<BirdEnemy>(game.renderer, level, player, game.audio, 224, 32));
+  game.enemies.push_back(
+      std::make_unique<DumbEnemy>(game.renderer, level, player, game.audio, 96, 32));
+  game.enemies.push_back(
+      std::make_unique<Stalker>(game.renderer, level, player, game.audio, 160, 32));
+  game.enemies.push_back(
+      std::make_unique<BirdEnemy>(game.renderer, level, player, game.audio, 224, 32));
   int steps = 0;
   for (SDL_Keycode run : {SDLK_RIGHT, SDLK_LEFT, SDLK_RIGHT}) {
     session.Press(run);
@@ -132,7 +133,8 @@ TEST(BadAssets, AMissingBitmapOfEveryKindIsReportedAndPlayGoesOn) {
     harness::CaptureStdout out;
     harness::DeferredChecks check;
     // The menu loads its icon when it is made: make it again without the file.
-    session.menu.icon = std::make_unique<Sprite>(harness::Renderer(), "Resources/Assets/MenuIcon.bmp");
+    session.menu.icon =
+        std::make_unique<Sprite>(harness::Renderer(), "Resources/Assets/MenuIcon.bmp");
     int steps = PlayThrough(session, check);
     const std::string printed = out.Text();
     check.Report();
@@ -260,7 +262,8 @@ TEST(BadAssets, WithoutAResourcesFolderTheShellRunsTheMenusAndEnds) {
     };
     for (const Move& move : moves) {
       check.Expect(tap(move.key), std::string(move.what) + ": the loop went on");
-      check.Expect(shell.menu->screen == move.screen && shell.playing == 0, move.what);
+      check.Expect(shell.instance->menu->screen == move.screen && shell.instance->playing == 0,
+                   move.what);
     }
     SDL_Event escape = harness::KeyDown(SDLK_ESCAPE);
     SDL_PushEvent(&escape);
@@ -271,7 +274,8 @@ TEST(BadAssets, WithoutAResourcesFolderTheShellRunsTheMenusAndEnds) {
   const std::string printed = out.Text();
   check.Report();
   for (const char* line :
-       {"Surface for bitmap 'Resources/Assets/MenuIcon.bmp' not loaded!", "Surface for font not loaded!",
+       {"Surface for bitmap 'Resources/Assets/MenuIcon.bmp' not loaded!",
+        "Surface for font not loaded!",
         "Level 'Resources/Data/Level0.txt' not started: the level file is missing or empty.",
         "Save file 'Resources/Data/GameData.txt' could not be written",
         "Sound 'Resources/Assets/Music.WAV' not loaded",

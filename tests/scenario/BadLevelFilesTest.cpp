@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "actors/BirdEnemy.h"
+#include "base/Rules.h"
 #include "frontend/GameData.h"
 #include "harness/PlayLoop.h"
 
@@ -18,9 +19,7 @@ namespace {
 using harness::GameSession;
 using harness::LoopPass;
 using harness::Tap;
-
-constexpr int kTile = 32;
-constexpr int kGameOverSteps = 10000 / harness::kStepMs + 10;  // a little over ten seconds
+constexpr int kGameOverSteps = 10000 / rules::kStepMs + 10;  // a little over ten seconds
 const char* const kLevel0 = "Resources/Data/Level0.txt";
 const std::string kGoodLevel = "WWWWWWWWWW\nWS.......W\nWWWWWWWWWW\n";
 
@@ -154,7 +153,7 @@ TEST(BadLevelFiles, TheLargestLevelAllowedPlays) {
   EXPECT_EQ(at.session.game.level->nodes.size(), 250000u);
   at.Hold(SDLK_RIGHT, 100);
   ASSERT_TRUE(at.session.game.player != nullptr);
-  EXPECT_GT(at.session.game.player->x, 2.0f * kTile) << "the player ran";
+  EXPECT_GT(at.session.game.player->x, 2.0f * rules::kTileSize) << "the player ran";
   at.ExpectEscapeBackToTheMenu();
 }
 
@@ -202,8 +201,8 @@ TEST(BadLevelFiles, CarriageReturnLineFeedLevelPlaysExactlyAsItsLineFeedTwin) {
     at.Hold(SDLK_x, 30);
     at.Hold(SDLK_LEFT, 40);
     if (at.session.game.player) {
-      outcome = {at.session.game.player->x, at.session.game.player->y,
-                 at.session.game.player->gold, at.session.game.player->ammo,
+      outcome = {at.session.game.player->x,      at.session.game.player->y,
+                 at.session.game.player->gold,   at.session.game.player->ammo,
                  at.session.game.enemies.size(), at.session.game.pickups.size()};
     }
     at.ExpectEscapeBackToTheMenu();
@@ -238,7 +237,7 @@ TEST(BadLevelFiles, RaggedLinesReadTheirMissingCellsAsEmpty) {
     if (at.session.game.player) furthest = std::max(furthest, at.session.game.player->x);
   }
   at.session.Release(SDLK_RIGHT);
-  EXPECT_GT(furthest, 7.0f * kTile) << "the cells past the short line's end are empty";
+  EXPECT_GT(furthest, 7.0f * rules::kTileSize) << "the cells past the short line's end are empty";
   EXPECT_TRUE(at.session.game.player == nullptr)
       << "running out of the open side leaves the level, which kills the player";
   at.session.Steps(100);
@@ -269,12 +268,13 @@ TEST(BadLevelFiles, NoDoorOrSeveralStartsAndDoors) {
     at.Launch();
     ASSERT_EQ(at.session.playing, 1);
     ASSERT_TRUE(at.session.game.player != nullptr);
-    EXPECT_FLOAT_EQ(at.session.game.player->x, 7.0f * kTile) << "the last start counts";
+    EXPECT_FLOAT_EQ(at.session.game.player->x, 7.0f * rules::kTileSize) << "the last start counts";
     const Level* level = at.session.game.level.get();
     at.Hold(SDLK_LEFT, 300);
     ASSERT_TRUE(at.session.game.player != nullptr);
     EXPECT_EQ(at.session.game.player->gold, 10);
-    EXPECT_LT(at.session.game.player->x, 3.0f * kTile) << "the player ran past the first door";
+    EXPECT_LT(at.session.game.player->x, 3.0f * rules::kTileSize)
+        << "the player ran past the first door";
     EXPECT_EQ(at.session.game.level.get(), level) << "only the last door leads out";
     EXPECT_EQ(at.session.menu.levelChoice, 0);
     at.Hold(SDLK_RIGHT, 400);
@@ -370,13 +370,15 @@ TEST(BadLevelFiles, NulAndOtherBinaryBytesAreEmptyCells) {
   ASSERT_EQ(at.session.playing, 1);
   EXPECT_EQ(at.session.game.level->columns, static_cast<int>(middle.size()))
       << "the width counts every byte of the first line";
-  EXPECT_EQ(at.session.game.level->tiles.size(), 2 * wall.size() + 2) << "binary bytes make no tiles";
+  EXPECT_EQ(at.session.game.level->tiles.size(), 2 * wall.size() + 2)
+      << "binary bytes make no tiles";
   at.session.Steps(100);
   ASSERT_TRUE(at.session.game.player != nullptr);
   const float standing = at.session.game.player->y;
   at.Hold(SDLK_RIGHT, 400);
   ASSERT_TRUE(at.session.game.player != nullptr);
-  EXPECT_GT(at.session.game.player->x, 12.0f * kTile) << "the player ran across the odd bytes";
+  EXPECT_GT(at.session.game.player->x, 12.0f * rules::kTileSize)
+      << "the player ran across the odd bytes";
   EXPECT_FLOAT_EQ(at.session.game.player->y, standing) << "still on the floor";
   at.ExpectEscapeBackToTheMenu();
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "actors/Player.h"
+#include "base/Rules.h"
 #include "frontend/GameData.h"
 #include "harness/GameHarness.h"
 #include "harness/PlayLoop.h"
@@ -21,8 +22,6 @@ using harness::Cell;
 using harness::GameSession;
 using harness::Room;
 using harness::WriteBitmap;
-
-constexpr int kTile = 32;
 constexpr int kColumns = 42;
 constexpr int kRows = 10;
 constexpr int kFloorRow = kRows - 2;  // the row the player stands in
@@ -42,10 +41,8 @@ std::string FreshSave(const std::string& reached = "0") {
 // The start, two coins and the door in one row: running right collects both
 // coins (20 gold; the door asks for 10) and ends in the door.
 std::string CorridorWithDoor() {
-  return Room(kColumns, kRows, {{2, kFloorRow, 'S'},
-                                {4, kFloorRow, 'C'},
-                                {5, kFloorRow, 'C'},
-                                {8, kFloorRow, 'D'}});
+  return Room(kColumns, kRows,
+              {{2, kFloorRow, 'S'}, {4, kFloorRow, 'C'}, {5, kFloorRow, 'C'}, {8, kFloorRow, 'D'}});
 }
 
 // A level whose start is at column startColumn, with nothing else in it.
@@ -56,9 +53,11 @@ std::string EmptyLevel(int startColumn) {
 void UseTestArt(GameSession& session) {
   const std::string assets = harness::UseOwnAssets(session.folder);
   WriteBitmap(assets + "/PlayerStand.bmp", 24, 30, SDL_Color{40, 200, 60, 255});
-  WriteBitmap(assets + "/Wall.bmp", kTile, kTile, SDL_Color{120, 80, 40, 255});
+  WriteBitmap(assets + "/Wall.bmp", rules::kTileSize, rules::kTileSize,
+              SDL_Color{120, 80, 40, 255});
   WriteBitmap(assets + "/Coin.bmp", 16, 16, SDL_Color{250, 200, 0, 255});
-  WriteBitmap(assets + "/Door.bmp", kTile, kTile, SDL_Color{20, 40, 160, 255});
+  WriteBitmap(assets + "/Door.bmp", rules::kTileSize, rules::kTileSize,
+              SDL_Color{20, 40, 160, 255});
   WriteBitmap(assets + "/Health.bmp", 100, 12, SDL_Color{220, 30, 30, 255});
   WriteBitmap(assets + "/HealthBackground.bmp", 100, 12, SDL_Color{90, 90, 90, 255});
   session.folder.Write("Resources/Data/PlayerSpriteList.txt", "PlayerStand.bmp\n");
@@ -111,7 +110,7 @@ TEST_F(DoorTest, FinishingLevel0StoresItsRecordsUnlocksLevel1AndStartsItAtOnce) 
   ASSERT_NE(session.game.player, nullptr);
   EXPECT_EQ(session.game.player->health, 100) << "a fresh player";
   EXPECT_EQ(session.game.player->gold, 0);
-  EXPECT_FLOAT_EQ(session.game.player->x, 5.0f * kTile) << "at level 1's start";
+  EXPECT_FLOAT_EQ(session.game.player->x, 5.0f * rules::kTileSize) << "at level 1's start";
   EXPECT_EQ(levelTime, 0.0) << "the level clock starts again";
   session.Steps(1);
   EXPECT_NEAR(deltaSeconds, 0.008, 1e-9) << "level 1's warm-up step measures from the door's step";
@@ -158,11 +157,12 @@ TEST_F(DoorTest, FinishingLevel9StoresItsRecordsAndReturnsToTheMenu) {
 
 TEST_F(DoorTest, WithTooLittleGoldTheDoorStaysShutAndSaysHowManyCoinsAreMissing) {
   // Three coins behind the door: the door asks for two, the player holds none.
-  session.WriteLevel(0, Room(kColumns, kRows, {{2, kFloorRow, 'S'},
-                                               {6, kFloorRow, 'D'},
-                                               {30, kFloorRow, 'C'},
-                                               {31, kFloorRow, 'C'},
-                                               {32, kFloorRow, 'C'}}));
+  session.WriteLevel(0, Room(kColumns, kRows,
+                             {{2, kFloorRow, 'S'},
+                              {6, kFloorRow, 'D'},
+                              {30, kFloorRow, 'C'},
+                              {31, kFloorRow, 'C'},
+                              {32, kFloorRow, 'C'}}));
   session.WriteLevel(1, EmptyLevel(5));
   session.Start(0);
   session.Press(SDLK_RIGHT);
@@ -170,7 +170,7 @@ TEST_F(DoorTest, WithTooLittleGoldTheDoorStaysShutAndSaysHowManyCoinsAreMissing)
   bool passedTheDoor = false;
   for (int i = 0; i < kRunSteps && !passedTheDoor; ++i) {
     session.Steps(1);
-    passedTheDoor = session.game.player && session.game.player->x >= 8.0f * kTile;
+    passedTheDoor = session.game.player && session.game.player->x >= 8.0f * rules::kTileSize;
   }
   session.Release(SDLK_RIGHT);
   ASSERT_TRUE(passedTheDoor);
@@ -180,8 +180,8 @@ TEST_F(DoorTest, WithTooLittleGoldTheDoorStaysShutAndSaysHowManyCoinsAreMissing)
   // The message sits at the door's top-left corner on screen, in white.
   session.Steps(1);
   const Level& level = *session.game.level;
-  int left = static_cast<int>(6.0f * kTile - level.cameraX);
-  int top = static_cast<int>(static_cast<float>(kFloorRow * kTile) - level.cameraY);
+  int left = static_cast<int>(6.0f * rules::kTileSize - level.cameraX);
+  int top = static_cast<int>(static_cast<float>(kFloorRow * rules::kTileSize) - level.cameraY);
   int white = 0;
   for (int y = top; y < top + 16; ++y) {
     for (int x = left; x < left + 160; ++x) {

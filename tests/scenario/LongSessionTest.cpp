@@ -16,6 +16,7 @@
 
 #include "app/Shell.h"
 #include "base/Clock.h"
+#include "base/Rules.h"
 #include "frontend/Menu.h"
 #include "game/FrameTimers.h"
 #include "game/Game.h"
@@ -24,8 +25,7 @@
 
 namespace {
 constexpr int kRestarts = 50;
-constexpr int kStepMs = 8;
-constexpr int kGameOverSteps = 10000 / kStepMs + 10;  // a little over ten seconds
+constexpr int kGameOverSteps = 10000 / rules::kStepMs + 10;  // a little over ten seconds
 // What fifty restarts may add to the heap: far less than one level's tiles,
 // enemies and items, which a leak per restart would add each time.
 constexpr size_t kRestartGrowthLimit = 512 * 1024;  // bytes
@@ -46,7 +46,8 @@ const char* const kLevel1 =
     "WS...C..I..W\n"
     "WWWWWWWWWWWW\n";
 
-const size_t kEnemies = static_cast<size_t>(std::count(kLevel0, kLevel0 + std::strlen(kLevel0), 'E'));
+const size_t kEnemies =
+    static_cast<size_t>(std::count(kLevel0, kLevel0 + std::strlen(kLevel0), 'E'));
 
 // The real shell in a private run folder, driven by real key events.
 struct ShellSession {
@@ -69,7 +70,7 @@ struct ShellSession {
   }
   // One loop pass, with the clock moving as much as the pass would take.
   bool Pass() {
-    Clock::Advance(shell->playing ? kStepMs : 16);
+    Clock::Advance(shell->instance->playing ? rules::kStepMs : 16);
     return shell->RunIteration();
   }
   bool Passes(int n) {
@@ -115,60 +116,61 @@ TEST(LongSession, FiftyRestartsADeathADoorAndEveryScreenLeaveNothingBehind) {
 
     // --- The level select, and level 0.
     ASSERT_TRUE(s.Tap(SDLK_z));
-    ASSERT_EQ(shell.menu->screen, 1);
-    shell.menu->levelChoice = 0;
+    ASSERT_EQ(shell.instance->menu->screen, 1);
+    shell.instance->menu->levelChoice = 0;
     ASSERT_TRUE(s.Tap(SDLK_z));
-    ASSERT_EQ(shell.playing, 1);
+    ASSERT_EQ(shell.instance->playing, 1);
     ASSERT_TRUE(s.Hold(SDLK_x, 60));
 
     // --- Fifty restarts, each after some play with shots in the air.
     for (int restart = 1; restart <= kRestarts; ++restart) {
       ASSERT_TRUE(s.Hold(SDLK_x, 30));
       ASSERT_TRUE(s.Tap(SDLK_r));
-      ASSERT_EQ(shell.playing, 1) << "restart " << restart;
-      ASSERT_TRUE(shell.game->player != nullptr);
-      EXPECT_EQ(shell.game->enemies.size(), kEnemies) << "a restart rebuilds the level from scratch";
+      ASSERT_EQ(shell.instance->playing, 1) << "restart " << restart;
+      ASSERT_TRUE(shell.instance->game->player != nullptr);
+      EXPECT_EQ(shell.instance->game->enemies.size(), kEnemies)
+          << "a restart rebuilds the level from scratch";
       if (restart == 10) heapAfterTenRestarts = harness::HeapInUse();
     }
     heapAfterAllRestarts = harness::HeapInUse();
 
     // --- A death in the pit, and the game over running out.
     ASSERT_TRUE(s.Hold(SDLK_LEFT, 200));
-    EXPECT_TRUE(shell.game->player == nullptr) << "the player fell into the pit";
+    EXPECT_TRUE(shell.instance->game->player == nullptr) << "the player fell into the pit";
     ASSERT_TRUE(s.Passes(kGameOverSteps));
-    ASSERT_EQ(shell.playing, 0) << "game over ran out";
-    ASSERT_EQ(shell.menu->screen, 1);
+    ASSERT_EQ(shell.instance->playing, 0) << "game over ran out";
+    ASSERT_EQ(shell.instance->menu->screen, 1);
 
     // --- Level 0 again, through the door into level 1, and back with Escape.
     ASSERT_TRUE(s.Tap(SDLK_z));
-    ASSERT_EQ(shell.playing, 1);
+    ASSERT_EQ(shell.instance->playing, 1);
     ASSERT_TRUE(s.Hold(SDLK_RIGHT, 500));
-    EXPECT_EQ(shell.menu->levelChoice, 1) << "the door led to level 1";
+    EXPECT_EQ(shell.instance->menu->levelChoice, 1) << "the door led to level 1";
     ASSERT_TRUE(s.Hold(SDLK_x, 100));
     ASSERT_TRUE(s.Tap(SDLK_ESCAPE));
-    ASSERT_EQ(shell.playing, 0);
+    ASSERT_EQ(shell.instance->playing, 0);
 
     // --- Every menu screen: level select, main menu, options, exit question.
     ASSERT_TRUE(s.Tap(SDLK_x));
-    ASSERT_EQ(shell.menu->screen, 0);
+    ASSERT_EQ(shell.instance->menu->screen, 0);
     ASSERT_TRUE(s.Tap(SDLK_DOWN));
     ASSERT_TRUE(s.Tap(SDLK_z));
-    ASSERT_EQ(shell.menu->screen, 2);
+    ASSERT_EQ(shell.instance->menu->screen, 2);
     ASSERT_TRUE(s.Hold(SDLK_LEFT, 10));
     ASSERT_TRUE(s.Tap(SDLK_x));
-    ASSERT_EQ(shell.menu->screen, 0);
+    ASSERT_EQ(shell.instance->menu->screen, 0);
     ASSERT_TRUE(s.Tap(SDLK_DOWN));
     ASSERT_TRUE(s.Tap(SDLK_z));
-    ASSERT_EQ(shell.menu->screen, 3);
+    ASSERT_EQ(shell.instance->menu->screen, 3);
     ASSERT_TRUE(s.Tap(SDLK_x));
-    ASSERT_EQ(shell.menu->screen, 0);
+    ASSERT_EQ(shell.instance->menu->screen, 0);
     ASSERT_TRUE(s.Tap(SDLK_z));
-    ASSERT_EQ(shell.menu->screen, 3);
+    ASSERT_EQ(shell.instance->menu->screen, 3);
 
     // --- Quit from the exit question: the loop ends at its next exit test.
     s.Down(SDLK_z);
     EXPECT_TRUE(s.Pass());
-    EXPECT_TRUE(shell.menu->quit);
+    EXPECT_TRUE(shell.instance->menu->quit);
     EXPECT_FALSE(s.Pass()) << "Z on the exit question ends the program";
     s.Up(SDLK_z);
   }
@@ -176,8 +178,8 @@ TEST(LongSession, FiftyRestartsADeathADoorAndEveryScreenLeaveNothingBehind) {
   std::printf("heap in use after 10 restarts: %zu bytes, after %d: %zu bytes\n",
               heapAfterTenRestarts, kRestarts, heapAfterAllRestarts);
   EXPECT_LT(heapAfterAllRestarts, heapAfterTenRestarts + kRestartGrowthLimit)
-      << "the heap grew by " << (heapAfterAllRestarts - heapAfterTenRestarts)
-      << " bytes over " << (kRestarts - 10) << " restarts";
+      << "the heap grew by " << (heapAfterAllRestarts - heapAfterTenRestarts) << " bytes over "
+      << (kRestarts - 10) << " restarts";
   if (harness::kLeakCheckAvailable) {
     EXPECT_FALSE(harness::LeaksFound()) << "LeakSanitizer found leaks (see its report above)";
   }

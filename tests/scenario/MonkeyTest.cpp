@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 
+#include "base/Rules.h"
 #include "frontend/GameData.h"
 #include "harness/Memory.h"
 #include "harness/PlayLoop.h"
@@ -23,7 +24,6 @@ namespace fs = std::filesystem;
 
 constexpr long kDefaultPasses = 100000;
 constexpr unsigned kSeed = 20261209;
-constexpr int kLevelCount = 10;
 // How much the heap and the resident size may grow from the first tenth of
 // the run to its end. A level's tiles, actors and texts are hundreds of
 // kilobytes, so anything kept per level start or per step would pass these.
@@ -39,7 +39,7 @@ struct MonkeyKey {
   int inPlay;
   int inMenus;
 };
-const MonkeyKey kKeys[] = {{SDLK_UP, 10, 14},   {SDLK_DOWN, 10, 14}, {SDLK_LEFT, 14, 14},
+const MonkeyKey kKeys[] = {{SDLK_UP, 10, 14},    {SDLK_DOWN, 10, 14}, {SDLK_LEFT, 14, 14},
                            {SDLK_RIGHT, 14, 14}, {SDLK_x, 12, 4},     {SDLK_z, 14, 5},
                            {SDLK_r, 2, 1},       {SDLK_ESCAPE, 1, 1}};
 
@@ -67,9 +67,9 @@ TEST(Monkey, HundredThousandRandomPassesOverEveryScreenAndLevel) {
   const long checkpoint = passes / 10;
   harness::GameSession session(kSeed);
   harness::UseKnownSpriteLists(session);
-  WriteValue("Level Reached", kLevelCount - 1);  // every level can be chosen
+  WriteValue("Level Reached", rules::kLevelCount - 1);  // every level can be chosen
   std::set<int> levelsThere;
-  for (int n = 0; n < kLevelCount; ++n)
+  for (int n = 0; n < rules::kLevelCount; ++n)
     if (fs::exists("Resources/Data/Level" + std::to_string(n) + ".txt")) levelsThere.insert(n);
 
   std::set<int> screensSeen;

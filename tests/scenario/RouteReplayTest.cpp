@@ -17,15 +17,13 @@
 #include "PersonModel.h"
 #include "Route.h"
 #include "RouteRun.h"
+#include "base/Rules.h"
 #include "frontend/GameData.h"
 #include "harness/GameHarness.h"
 
 namespace {
 namespace fs = std::filesystem;
 using harness::GameSession;
-
-constexpr int kLevelCount = 10;
-constexpr int kTileSize = 32;  // pixels per tile side
 constexpr int kNoRecord = -1;  // what a read leaves when the save lacks the key
 // Replays with a person's timing error per level, beside the route as written;
 // fewer under the sanitizers, where a replay takes several times as long.
@@ -42,7 +40,7 @@ std::string RoutePath(int level) {
 // A save with every key and no records yet, so the door's writes show.
 std::string FreshSave() {
   std::string text = "Music\n100\nFX\n100\nLevel Reached\n0\n";
-  for (int level = 0; level < kLevelCount; ++level) {
+  for (int level = 0; level < rules::kLevelCount; ++level) {
     text += "Level" + std::to_string(level) + " Score\n" + std::to_string(kDefaultScore) + "\n";
     text += "Level" + std::to_string(level) + " Time\n" + std::to_string(kDefaultTime) + "\n";
   }
@@ -77,8 +75,9 @@ std::string Describe(const RouteOutcome& outcome, const Route& route) {
     text << "dead";
   } else {
     text << "at (" << outcome.last.x << ", " << outcome.last.y << "), tile ("
-         << static_cast<int>(outcome.last.x) / kTileSize << ", "
-         << static_cast<int>(outcome.last.y) / kTileSize << "), health " << outcome.last.health;
+         << static_cast<int>(outcome.last.x) / rules::kTileSize << ", "
+         << static_cast<int>(outcome.last.y) / rules::kTileSize << "), health "
+         << outcome.last.health;
   }
   text << ", holding " << outcome.last.gold << " gold of " << outcome.goldNeeded << " needed";
   return text.str();
@@ -125,13 +124,13 @@ TEST_P(RouteReplay, ReachesTheDoorWithEnoughGold) {
   EXPECT_GE(score, outcome.last.gold) << "the door recorded less gold than the player held";
   EXPECT_LT(Stored(prefix + " Time"), kDefaultTime)
       << "the door did not record a time: " << Describe(outcome, route);
-  if (level + 1 < kLevelCount) {
+  if (level + 1 < rules::kLevelCount) {
     EXPECT_EQ(Stored("Level Reached"), level + 1) << "the next level was not unlocked";
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(ShippedLevels, RouteReplay,
-                         ::testing::Combine(::testing::Range(0, kLevelCount),
+                         ::testing::Combine(::testing::Range(0, rules::kLevelCount),
                                             ::testing::Range(0, kJitteredReplays + 1)),
                          [](const ::testing::TestParamInfo<Replay>& info) {
                            const int variant = std::get<1>(info.param);

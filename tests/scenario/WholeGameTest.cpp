@@ -10,6 +10,7 @@
 #include "app/Input.h"
 #include "app/Shell.h"
 #include "base/Clock.h"
+#include "base/Rules.h"
 #include "frontend/GameData.h"
 #include "frontend/Menu.h"
 #include "game/FrameTimers.h"
@@ -19,12 +20,9 @@
 
 namespace {
 using harness::Room;
-
-constexpr int kLevels = 10;
 constexpr int kColumns = 42;
 constexpr int kRows = 10;
 constexpr int kFloorRow = kRows - 2;
-constexpr int kStepMs = 8;
 constexpr int kStepsPerLevel = 600;  // a short corridor takes about a second
 const char* const kSavePath = "Resources/Data/GameData.txt";
 
@@ -38,7 +36,7 @@ void DrainEvents() {
 
 // One pass of the main loop on the manual clock, 8 ms after the last.
 bool Iterate(Shell& shell) {
-  Clock::Advance(kStepMs);
+  Clock::Advance(rules::kStepMs);
   return shell.RunIteration();
 }
 
@@ -59,7 +57,7 @@ int Stored(const std::string& key) {
 TEST(WholeGame, FromTheMainMenuThroughAllTenDoorsAndBackToTheLevelSelect) {
   harness::TempRunFolder folder;
   std::string save = "Music\n100\nFX\n100\nLevel Reached\n0\n";
-  for (int n = 0; n < kLevels; ++n) {
+  for (int n = 0; n < rules::kLevelCount; ++n) {
     save += "Level" + std::to_string(n) + " Score\n0\nLevel" + std::to_string(n) + " Time\n9999\n";
     // The start, three coins (the door asks for two) and the door, in one corridor.
     folder.Write("Resources/Data/Level" + std::to_string(n) + ".txt",
@@ -76,33 +74,34 @@ TEST(WholeGame, FromTheMainMenuThroughAllTenDoorsAndBackToTheLevelSelect) {
   ResetFrameTimers();
   {
     Shell shell;
-    ASSERT_NE(shell.game, nullptr);
-    ASSERT_NE(shell.menu, nullptr);
+    ASSERT_NE(shell.instance->game, nullptr);
+    ASSERT_NE(shell.instance->menu, nullptr);
 
     Tap(shell, SDLK_z);  // Start
-    ASSERT_EQ(shell.menu->screen, 1) << "the level select";
-    EXPECT_EQ(shell.menu->levelChoice, 0);
+    ASSERT_EQ(shell.instance->menu->screen, 1) << "the level select";
+    EXPECT_EQ(shell.instance->menu->levelChoice, 0);
     Tap(shell, SDLK_z);  // play level 0
-    ASSERT_EQ(shell.playing, 1);
+    ASSERT_EQ(shell.instance->playing, 1);
 
     // Right held all the way: every level's corridor leads into its door, and
     // each new level starts with the key still down.
     Push(harness::KeyDown(SDLK_RIGHT));
     int steps = 0;
-    while (shell.playing && steps < kLevels * kStepsPerLevel) {
+    while (shell.instance->playing && steps < rules::kLevelCount * kStepsPerLevel) {
       ASSERT_TRUE(Iterate(shell));
       ++steps;
     }
     Push(harness::KeyUp(SDLK_RIGHT));
-    ASSERT_EQ(shell.playing, 0) << "still playing level " << shell.menu->levelChoice << " after "
-                                << steps << " steps";
+    ASSERT_EQ(shell.instance->playing, 0)
+        << "still playing level " << shell.instance->menu->levelChoice << " after " << steps
+        << " steps";
     EXPECT_TRUE(Iterate(shell));
-    EXPECT_EQ(shell.menu->screen, 1) << "back on the level select";
-    EXPECT_EQ(shell.menu->levelChoice, 9);
-    EXPECT_EQ(shell.menu->levelReached, 9);
-    EXPECT_EQ(shell.game->level, nullptr);
+    EXPECT_EQ(shell.instance->menu->screen, 1) << "back on the level select";
+    EXPECT_EQ(shell.instance->menu->levelChoice, 9);
+    EXPECT_EQ(shell.instance->menu->levelReached, 9);
+    EXPECT_EQ(shell.instance->game->level, nullptr);
 
-    for (int n = 0; n < kLevels; ++n) {
+    for (int n = 0; n < rules::kLevelCount; ++n) {
       const std::string level = "Level" + std::to_string(n);
       EXPECT_EQ(Stored(level + " Score"), 30) << level << ": all three coins";
       int time = Stored(level + " Time");

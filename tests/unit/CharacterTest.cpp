@@ -13,15 +13,13 @@
 #include "actors/Enemy.h"
 #include "actors/Player.h"
 #include "base/Clock.h"
+#include "base/Rules.h"
 #include "game/FrameTimers.h"
 #include "harness/GameHarness.h"
 #include "harness/Harness.h"
 #include "level/Level.h"
 
 namespace {
-
-constexpr double kStep = 0.008;     // seconds: one game step at full rate
-constexpr float kGravity = 650.0f;  // the game's gravity
 const char* const kListPath = "Resources/Data/TestSpriteList.txt";
 
 // A plain bitmap of the given size (no magenta, so every pixel shows).
@@ -54,8 +52,8 @@ struct World {
     level = std::make_unique<Level>(harness::Window(), harness::Renderer(),
                                     "Resources/Data/Level0.txt", static_cast<int>(grid[0].size()),
                                     static_cast<int>(grid.size()), &session.game);
-    level->gravity = kGravity;
-    deltaSeconds = kStep;
+    level->gravity = rules::kGravity;
+    deltaSeconds = rules::kStepSeconds;
   }
 
   // A walking body: an enemy with no target, so bounce 0.
@@ -157,7 +155,8 @@ TEST(CharacterPhysics, StandsOnAPlatformAndDropsThroughIt) {
   Settle(*body);
   ASSERT_FALSE(body->dead);
   EXPECT_GE(Bottom(*body), 96.0f) << "on top: the bottom edge has just crossed into the row";
-  EXPECT_LT(Bottom(*body), 96.0f + kStep + kSlack) << "stopped at the first sub-step past 96";
+  EXPECT_LT(Bottom(*body), 96.0f + rules::kStepSeconds + kSlack)
+      << "stopped at the first sub-step past 96";
   const float restY = body->y;
   for (int i = 0; i < 100; ++i) {
     body->ApplyGravity();
@@ -248,8 +247,10 @@ TEST(CharacterPhysics, CeilingSendsItDownAtOnce) {
   EXPECT_FLOAT_EQ(body->verticalSpeed, -162.5f) << "a quarter of gravity, downward";
   EXPECT_GT(speedBefore, 200.0f) << "it was still rising fast when the ceiling stopped it";
   EXPECT_GE(yBefore, 64.0f - kSlack) << "the head stopped at the ceiling, not inside it";
-  EXPECT_LT(yBefore, 64.0f + kStep + kSlack) << "the head stopped touching the ceiling";
-  EXPECT_NEAR(body->y - yBefore, 162.5 * kStep, 0.01) << "one step at 162.5 px/s downward";
+  EXPECT_LT(yBefore, 64.0f + rules::kStepSeconds + kSlack)
+      << "the head stopped touching the ceiling";
+  EXPECT_NEAR(body->y - yBefore, 162.5 * rules::kStepSeconds, 0.01)
+      << "one step at 162.5 px/s downward";
 }
 
 TEST(CharacterPhysics, LandingRebound) {
@@ -303,7 +304,7 @@ TEST(CharacterPhysics, FallingOutOfTheBottom) {
     }
     ASSERT_TRUE(body->dead) << "frame " << frame << ": never counted out";
     EXPECT_GT(body->y, lastRowTop) << "frame " << frame;
-    EXPECT_LE(body->y, lastRowTop + static_cast<float>(kStep) + kSlack)
+    EXPECT_LE(body->y, lastRowTop + static_cast<float>(rules::kStepSeconds) + kSlack)
         << "frame " << frame << ": counted out at the first sub-step past the last row";
     EXPECT_LE(previousY, lastRowTop) << "frame " << frame;
   }
@@ -359,7 +360,7 @@ TEST(CharacterPhysics, SidewaysMovesStopAtWalls) {
   body->leftSpeed = 0.5f;
   body->MoveLeft();
   EXPECT_GE(body->x, 32.0f) << "never inside the wall";
-  EXPECT_LT(body->x, 32.0f + kStep + kSlack) << "stopped touching the wall";
+  EXPECT_LT(body->x, 32.0f + rules::kStepSeconds + kSlack) << "stopped touching the wall";
   const float stopped = body->x;
   body->MoveLeft();
   EXPECT_FLOAT_EQ(body->x, stopped) << "pressed against the wall it stays";
@@ -369,7 +370,7 @@ TEST(CharacterPhysics, SidewaysMovesStopAtWalls) {
   other->rightSpeed = 0.5f;
   other->MoveRight();
   EXPECT_LT(other->x, 137.0f) << "the right edge stays out of column 5";
-  EXPECT_GE(other->x, 137.0f - kStep - kSlack) << "stopped touching the wall";
+  EXPECT_GE(other->x, 137.0f - rules::kStepSeconds - kSlack) << "stopped touching the wall";
 
   // In the open a move covers its distance.
   auto roamer = world.Body(60.0f, 96.0f);  // row 3, clear of the floor

@@ -16,15 +16,13 @@
 #include "actors/Player.h"
 #include "actors/Stalker.h"
 #include "base/Clock.h"
+#include "base/Rules.h"
 #include "game/FrameTimers.h"
 #include "harness/GameHarness.h"
 #include "harness/Harness.h"
 #include "level/Level.h"
 
 namespace {
-
-constexpr double kStep = 0.008;  // seconds: one game step at full rate
-constexpr int kStepMs = 8;
 const char* const kEnemyList = "Resources/Data/TestEnemyList.txt";
 
 void WriteBmp(const std::string& path, int width, int height) {
@@ -58,7 +56,7 @@ struct Arena {
     level->gravity = 650.0f;
     player = std::make_unique<Player>(harness::Renderer(), level.get(), &session.input,
                                       &session.game, nullptr, 0, 0);
-    deltaSeconds = kStep;
+    deltaSeconds = rules::kStepSeconds;
   }
 
   template <typename Kind>
@@ -153,7 +151,7 @@ TEST(DumbEnemyWalk, TurnsAtTheFirstStepWithoutGroundAhead) {
   // The platforms count as ground: the turn comes where they end, at the
   // first x with x + 33 past pixel 255.
   EXPECT_GE(enemy->x, 223.0f);
-  EXPECT_LT(enemy->x, 223.0f + 40.0f * static_cast<float>(kStep) + 0.01f);
+  EXPECT_LT(enemy->x, 223.0f + 40.0f * static_cast<float>(rules::kStepSeconds) + 0.01f);
   EXPECT_FLOAT_EQ(enemy->y, 128.0f) << "it never left the floor";
 
   // And back the other way, where the left wall turns it.
@@ -243,7 +241,7 @@ TEST(StalkerChase, SightWindow) {
     } else {
       EXPECT_EQ(stalker->facing, c.facing) << "player at (" << c.dx << ", " << c.dy << ")";
       const float walked = c.facing == 1 ? stalker->x - from : from - stalker->x;
-      EXPECT_NEAR(walked, 10 * 100.0f * kStep, 0.01f)
+      EXPECT_NEAR(walked, 10 * 100.0f * rules::kStepSeconds, 0.01f)
           << "player at (" << c.dx << ", " << c.dy << "): ten steps at 100 px/s";
     }
     EXPECT_FLOAT_EQ(stalker->y, startY) << "it stays on the floor";
@@ -258,7 +256,7 @@ TEST(EnemyContact, KnockbackEveryStepDamageOncePerSecond) {
   player.y = 66.0f;  // standing
   Enemy enemy(harness::Renderer(), arena.level.get(), kEnemyList, &player, nullptr, 99, 64);
   auto step = [&] {
-    Clock::Advance(kStepMs);
+    Clock::Advance(rules::kStepMs);
     enemy.Update();
     player.Update();
   };
@@ -278,7 +276,7 @@ TEST(EnemyContact, KnockbackEveryStepDamageOncePerSecond) {
   EXPECT_EQ(player.health, 90) << "four touches in a row cost one hit";
 
   // Back in contact half a second after the hit: thrown back, no damage.
-  Clock::Advance(500 - 6 * kStepMs);
+  Clock::Advance(500 - 6 * rules::kStepMs);
   player.x = 100.0f;
   step();
   EXPECT_NEAR(player.x, 102.0f, 0.01f);

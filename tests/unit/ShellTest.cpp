@@ -65,25 +65,26 @@ TEST(Shell, BuildsAndWiresTheLongLivedObjects) {
   SDL_GetWindowSize(shell.window, &width, &height);
   EXPECT_EQ(width, 1280);
   EXPECT_EQ(height, 720);
-  EXPECT_EQ(shell.playing, 0);
+  EXPECT_EQ(shell.instance->playing, 0);
 
-  ASSERT_TRUE(shell.text && shell.input && shell.events && shell.game && shell.menu);
-  EXPECT_EQ(shell.text->window, shell.window);
-  EXPECT_EQ(shell.text->renderer, shell.renderer);
-  EXPECT_EQ(shell.events->input, shell.input.get());
-  EXPECT_EQ(shell.game->menu, shell.menu.get());
-  EXPECT_EQ(shell.menu->game, shell.game.get());
-  EXPECT_EQ(shell.game->input, shell.input.get());
-  EXPECT_EQ(shell.menu->input, shell.input.get());
-  EXPECT_EQ(shell.game->text, shell.text.get());
-  EXPECT_EQ(shell.menu->text, shell.text.get());
-  EXPECT_EQ(shell.game->playing, &shell.playing);
-  EXPECT_EQ(shell.menu->playing, &shell.playing);
-  EXPECT_EQ(shell.game->renderer, shell.renderer);
-  EXPECT_EQ(shell.menu->renderer, shell.renderer);
-  ASSERT_NE(shell.audio, nullptr) << "the dummy device opens";
-  EXPECT_EQ(shell.game->audio, shell.audio.get());
-  EXPECT_EQ(shell.menu->audio, shell.audio.get());
+  ASSERT_TRUE(shell.instance->text && shell.instance->input && shell.instance->events &&
+              shell.instance->game && shell.instance->menu);
+  EXPECT_EQ(shell.instance->text->window, shell.window);
+  EXPECT_EQ(shell.instance->text->renderer, shell.renderer);
+  EXPECT_EQ(shell.instance->events->input, shell.instance->input.get());
+  EXPECT_EQ(shell.instance->game->menu, shell.instance->menu.get());
+  EXPECT_EQ(shell.instance->menu->game, shell.instance->game.get());
+  EXPECT_EQ(shell.instance->game->input, shell.instance->input.get());
+  EXPECT_EQ(shell.instance->menu->input, shell.instance->input.get());
+  EXPECT_EQ(shell.instance->game->text, shell.instance->text.get());
+  EXPECT_EQ(shell.instance->menu->text, shell.instance->text.get());
+  EXPECT_EQ(shell.instance->game->playing, &shell.instance->playing);
+  EXPECT_EQ(shell.instance->menu->playing, &shell.instance->playing);
+  EXPECT_EQ(shell.instance->game->renderer, shell.renderer);
+  EXPECT_EQ(shell.instance->menu->renderer, shell.renderer);
+  ASSERT_NE(shell.instance->audio, nullptr) << "the dummy device opens";
+  EXPECT_EQ(shell.instance->game->audio, shell.instance->audio.get());
+  EXPECT_EQ(shell.instance->menu->audio, shell.instance->audio.get());
 }
 
 TEST(Shell, StartUpRemovesOnlyTheTemporariesThatCutShortSavesLeft) {
@@ -183,13 +184,13 @@ TEST(Shell, MenuQuitEndsTheLoopAndRunReturns) {
   harness::TempRunFolder folder;
   DrainEvents();
   Shell shell;
-  shell.menu->quit = true;
+  shell.instance->menu->quit = true;
   EXPECT_FALSE(shell.RunIteration());
   shell.Run();  // returns at once
-  shell.menu->quit = false;
+  shell.instance->menu->quit = false;
   Push(harness::KeyDown(SDLK_ESCAPE));
   shell.Run();
-  EXPECT_TRUE(shell.input->escape);
+  EXPECT_TRUE(shell.instance->input->escape);
 }
 
 TEST(Shell, OnlyKeyEventsReachTheInput) {
@@ -213,17 +214,17 @@ TEST(Shell, OnlyKeyEventsReachTheInput) {
   Push(harness::KeyDown(SDLK_r));
   Push(harness::KeyUp(SDLK_r));
   EXPECT_TRUE(shell.RunIteration());
-  EXPECT_TRUE(shell.input->left) << "the main menu leaves Left alone";
-  EXPECT_TRUE(shell.input->leftHeld);
-  EXPECT_FALSE(shell.input->keyR) << "pressed and released in one frame: lost";
-  EXPECT_FALSE(shell.input->keyRHeld);
+  EXPECT_TRUE(shell.instance->input->left) << "the main menu leaves Left alone";
+  EXPECT_TRUE(shell.instance->input->leftHeld);
+  EXPECT_FALSE(shell.instance->input->keyR) << "pressed and released in one frame: lost";
+  EXPECT_FALSE(shell.instance->input->keyRHeld);
 }
 
 TEST(Shell, UnknownScreenIsABlackFrame) {
   harness::TempRunFolder folder;
   DrainEvents();
   Shell shell;
-  shell.menu->screen = 7;
+  shell.instance->menu->screen = 7;
   Mark(shell.renderer);
   EXPECT_TRUE(shell.RunIteration());
   EXPECT_FALSE(Marked(shell.renderer));
@@ -241,11 +242,11 @@ TEST(Shell, EscapeWhilePlayingReturnsToTheMenuNotTheDesktop) {
   harness::TempRunFolder folder;
   DrainEvents();
   Shell shell;
-  shell.playing = 1;
+  shell.instance->playing = 1;
   Push(harness::KeyDown(SDLK_ESCAPE));
   EXPECT_TRUE(shell.RunIteration()) << "the game consumes Escape";
-  EXPECT_EQ(shell.playing, 0);
-  EXPECT_FALSE(shell.input->escape);
+  EXPECT_EQ(shell.instance->playing, 0);
+  EXPECT_FALSE(shell.instance->input->escape);
   EXPECT_TRUE(shell.RunIteration()) << "the menu does not see the press";
 }
 
@@ -260,10 +261,11 @@ TEST(Shell, NoAudioDeviceRunsSilent) {
     harness::CaptureStdout out;
     Shell shell;
     std::string printed = out.Text();
-    EXPECT_EQ(shell.audio, nullptr);
-    ASSERT_TRUE(shell.game && shell.menu && shell.text && shell.input && shell.events);
-    EXPECT_EQ(shell.game->audio, nullptr);
-    EXPECT_EQ(shell.menu->audio, nullptr);
+    EXPECT_EQ(shell.instance->audio, nullptr);
+    ASSERT_TRUE(shell.instance->game && shell.instance->menu && shell.instance->text &&
+                shell.instance->input && shell.instance->events);
+    EXPECT_EQ(shell.instance->game->audio, nullptr);
+    EXPECT_EQ(shell.instance->menu->audio, nullptr);
     EXPECT_NE(printed.find(", Audio failed. Returning."), std::string::npos) << printed;
     EXPECT_TRUE(shell.RunIteration());
   }

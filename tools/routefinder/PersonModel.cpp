@@ -16,7 +16,7 @@ std::string Describe(const RouteEvent& event, const std::string& fault) {
 }  // namespace
 
 double EventsPerSecond(const Route& route) {
-  return static_cast<double>(route.events.size()) / (route.steps * person::kStepSeconds);
+  return static_cast<double>(route.events.size()) / (route.steps * rules::kStepSeconds);
 }
 
 int BusiestWindow(const Route& route) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "Route.h"
+#include "base/Rules.h"
 
 // A person at the keyboard, as every committed route must play: no key
 // pressed or let go faster than a hand does, no more key changes than a
@@ -11,10 +12,9 @@ namespace person {
 constexpr int kMinHoldSteps = 6;             // a key stays down at least 48 ms
 constexpr int kMinGapSteps = 6;              // and up at least 48 ms before it is pressed again
 constexpr double kMaxEventsPerSecond = 6.0;  // presses plus releases, on average over a route
-constexpr int kWindowSteps = 125;            // one second of game steps
-constexpr int kMaxEventsPerWindow = 12;      // presses plus releases in any one second
-constexpr int kTimingErrorSteps = 2;         // every key change may land 16 ms early or late
-constexpr double kStepSeconds = 0.008;       // one game step
+constexpr int kWindowSteps = rules::kStepsPerSecond;  // one second of game steps
+constexpr int kMaxEventsPerWindow = 12;               // presses plus releases in any one second
+constexpr int kTimingErrorSteps = 2;  // every key change may land 16 ms early or late
 }  // namespace person
 
 // Key changes per second over the whole route (its steps).

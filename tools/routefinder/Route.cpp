@@ -5,8 +5,9 @@
 #include <limits>
 #include <sstream>
 
+#include "base/Rules.h"
+
 namespace {
-constexpr int kLevelCount = 10;  // levels 0 to 9
 
 struct KeyEntry {
   RouteKey key;
@@ -77,7 +78,7 @@ bool ParseHeader(const std::string& word, std::istringstream& words, int number,
   bool& seen = word == "level" ? header.level : word == "seed" ? header.seed : header.steps;
   if (seen) return Fail(error, number, word + " given twice");
   const long long low = word == "steps" ? 1 : 0;
-  const long long high = word == "level"  ? kLevelCount - 1
+  const long long high = word == "level"  ? rules::kLevelCount - 1
                          : word == "seed" ? std::numeric_limits<unsigned>::max()
                                           : std::numeric_limits<int>::max();
   long long value = 0;

@@ -33,6 +33,7 @@
 #include "RouteSearch.h"
 #include "app/Input.h"
 #include "audio/Audio.h"
+#include "base/Rules.h"
 #include "frontend/Menu.h"
 #include "game/Game.h"
 #include "gfx/TextRenderer.h"
@@ -45,7 +46,6 @@ constexpr int kWindowHeight = 720;
 constexpr int kSearchWindowSide = 64;   // pixels; the search only needs the game to run
 constexpr int kToleranceVariants = 20;  // replays per timing error when measuring tolerance
 constexpr int kWidestError = 12;        // steps; tolerance stops looking here
-constexpr int kStepMs = 8;              // one game step, also on the wall clock when watching
 constexpr int kWatchEndMs = 1500;       // the door's frame stays a moment before the window closes
 
 // A private copy of the run folder's data (the assets are linked, the font
@@ -207,7 +207,7 @@ int Tolerance(const std::string& path) {
                 kToleranceVariants);
   }
   std::printf("level %d survives a timing error of +-%d steps (%d ms)\n", route.level, survived,
-              survived * kStepMs);
+              survived * rules::kStepMs);
   return 0;
 }
 
@@ -244,7 +244,8 @@ int Watch(const std::string& path) {
     for (; next < route.events.size() && route.events[next].step == run.StepsRun(); ++next)
       run.Send(route.events[next].key, route.events[next].press);
     run.Step();
-    std::this_thread::sleep_until(begin + std::chrono::milliseconds(kStepMs * run.StepsRun()));
+    std::this_thread::sleep_until(begin +
+                                  std::chrono::milliseconds(rules::kStepMs * run.StepsRun()));
   }
   if (!stopped) SDL_Delay(kWatchEndMs);
   RouteOutcome outcome;
@@ -299,7 +300,7 @@ int Find(const SearchOptions& options, const std::string& path) {
   std::snprintf(comment, sizeof comment,
                 "Level %d: %d steps (%.1f s), %zu key changes (%.2f a second), %d gold at the "
                 "door of %d needed. Made by ilsmark_routefinder.",
-                options.level, route.steps, route.steps * person::kStepSeconds, route.events.size(),
+                options.level, route.steps, route.steps * rules::kStepSeconds, route.events.size(),
                 EventsPerSecond(route), outcome.last.gold, outcome.goldNeeded);
   if (!WriteRoute(path, route, comment)) {
     std::fprintf(stderr, "cannot write %s\n", path.c_str());

@@ -7,15 +7,13 @@
 
 #include "app/Input.h"
 #include "base/Clock.h"
+#include "base/Rules.h"
 #include "frontend/Menu.h"
 #include "game/FrameTimers.h"
 #include "game/Game.h"
 
 namespace {
-constexpr int kStepMs = 8;             // one game step
 constexpr int kClockStartMs = 100000;  // manual clock reading when a route starts
-constexpr int kGoldPerCoin = 10;
-constexpr int kLastLevel = 9;
 
 SDL_Event KeyEvent(RouteKey key, bool press) {
   SDL_Event event{};
@@ -43,7 +41,7 @@ bool RouteRun::Start(int levelNumber, unsigned seed) {
   menu.LaunchLevel();
   if (!game.level) return false;
   playing = 1;
-  goldNeeded = (game.level->coinCount + 1) / 2 * kGoldPerCoin;
+  goldNeeded = (game.level->coinCount + 1) / 2 * rules::kGoldPerCoin;
   placedCoins.clear();
   placedCoinsTaken = 0;
   for (const auto& item : game.pickups) {
@@ -65,14 +63,14 @@ void RouteRun::Send(RouteKey key, bool press) {
 void RouteRun::Step() {
   if (Over()) return;
   last = Look();
-  Clock::Advance(kStepMs);
+  Clock::Advance(rules::kStepMs);
   game.Update();
   ++steps;
   // The door stores the results and starts the next level, or after the last
   // level returns to the menu. Routes never press R or Escape, and the end of
   // game over comes only after the player has died.
-  bool nextLevelStarted = level < kLastLevel && menu.levelChoice != level;
-  bool backToMenu = level == kLastLevel && !playing && last.alive;
+  bool nextLevelStarted = level < rules::kLastLevel && menu.levelChoice != level;
+  bool backToMenu = level == rules::kLastLevel && !playing && last.alive;
   if (nextLevelStarted || backToMenu) {
     doorEntered = true;
     return;  // the pickups are the next level's now
@@ -93,7 +91,7 @@ void RouteRun::CountPlacedCoinsTaken() {
   placedCoins.erase(gone, placedCoins.end());
 }
 
-int RouteRun::PlacedGold() const { return placedCoinsTaken * kGoldPerCoin; }
+int RouteRun::PlacedGold() const { return placedCoinsTaken * rules::kGoldPerCoin; }
 
 bool RouteRun::Over() const { return doorEntered || !playing; }
 

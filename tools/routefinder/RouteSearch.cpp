@@ -19,6 +19,7 @@
 #include "Move.h"
 #include "PersonModel.h"
 #include "actors/Door.h"
+#include "base/Rules.h"
 #include "game/Game.h"
 
 namespace {
@@ -28,11 +29,9 @@ constexpr double kHealthWeight = 0.5;  // tiles per point of health lost
 constexpr double kStepCost = 0.002;  // tiles per step, so that of two equal moves the shorter wins
 constexpr double kKillWorth = 4.0;   // tiles per enemy gone: it can no longer hurt
 constexpr double kWon = 1e12;
-constexpr int kGoldPerCoin = 10;
 // The route plans for one coin more than the door asks, so that a coin a
 // person's timing misses on the way does not keep the door shut.
 constexpr int kSpareCoins = 1;
-constexpr int kTileSize = 32;
 constexpr int kWarmupSteps = 2;  // the game's warm-up: keys are read from the second step
 
 // --- A move a person can repeat. ---
@@ -48,8 +47,8 @@ constexpr int kReactionSteps = 10;  // a person sees the player stop before the 
 // The standing cell under the middle of the player's feet.
 bool FeetCell(const Player& hero, LevelGraph& graph, int& column, int& row) {
   const Sprite* box = hero.CurrentFrame();
-  column = static_cast<int>((hero.x + static_cast<float>(box->width) / 2.0f) / kTileSize);
-  row = static_cast<int>((hero.y + static_cast<float>(box->height - 1)) / kTileSize);
+  column = static_cast<int>((hero.x + static_cast<float>(box->width) / 2.0f) / rules::kTileSize);
+  row = static_cast<int>((hero.y + static_cast<float>(box->height - 1)) / rules::kTileSize);
   return graph.StandingCell(column, row);
 }
 
@@ -63,15 +62,15 @@ double Remaining(Driver& driver, LevelGraph& graph, int plannedGold) {
   int row = 0;
   if (!FeetCell(hero, graph, column, row)) return LevelGraph::kUnreachable;
   const Level& level = *driver.game.level;
-  const int doorColumn = static_cast<int>(level.door->x) / kTileSize;
-  const int doorRow = static_cast<int>(level.door->y) / kTileSize;
+  const int doorColumn = static_cast<int>(level.door->x) / rules::kTileSize;
+  const int doorRow = static_cast<int>(level.door->y) / rules::kTileSize;
   const int missing = plannedGold - driver.run.PlacedGold();
-  const int coinsNeeded = std::max(0, (missing + kGoldPerCoin - 1) / kGoldPerCoin);
+  const int coinsNeeded = std::max(0, (missing + rules::kGoldPerCoin - 1) / rules::kGoldPerCoin);
   if (coinsNeeded == 0) return graph.CellDistance(column, row, doorColumn, doorRow);
   double best = LevelGraph::kUnreachable;
   for (const PickupItem* coin : driver.run.PlacedCoins()) {
-    const int coinColumn = coin->x / kTileSize;
-    const int coinRow = coin->y / kTileSize;
+    const int coinColumn = coin->x / rules::kTileSize;
+    const int coinRow = coin->y / rules::kTileSize;
     int coinStand = coinRow;
     double onward = graph.StandingCell(coinColumn, coinStand)
                         ? graph.CellDistance(coinColumn, coinStand, doorColumn, doorRow)
@@ -162,9 +161,9 @@ class Search {
   // Searches until the door or the deadline; false when the level cannot be started.
   bool Run(std::chrono::steady_clock::time_point deadline) {
     if (!driver.Start(options.level, options.seed) || !game.level->door) return false;
-    judge = std::make_unique<Judge>(Judge{LevelGraph(game.level->lines),
-                                          driver.run.GoldNeeded() + kSpareCoins * kGoldPerCoin,
-                                          game.enemies.size()});
+    judge = std::make_unique<Judge>(
+        Judge{LevelGraph(game.level->lines),
+              driver.run.GoldNeeded() + kSpareCoins * rules::kGoldPerCoin, game.enemies.size()});
     for (int i = 0; i < kWarmupSteps; ++i) driver.Step();
     PlayMove(driver, Move{}, Timing{});  // the player falls onto the floor under the start
 

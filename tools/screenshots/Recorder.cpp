@@ -11,11 +11,11 @@
 #include "HeadlessGame.h"
 #include "Route.h"
 #include "RouteRun.h"
+#include "base/Rules.h"
 
 namespace {
-constexpr int kStepMs = 8;                          // one game step
-constexpr int kStepsPerFrame = 5;                   // steps between two frames
-constexpr int kFrameMs = kStepMs * kStepsPerFrame;  // 40 ms: 25 frames a second
+constexpr int kStepsPerFrame = 5;                          // steps between two frames
+constexpr int kFrameMs = rules::kStepMs * kStepsPerFrame;  // 40 ms: 25 frames a second
 
 int Usage() {
   std::fprintf(
@@ -28,7 +28,7 @@ int SecondsToSteps(const char* text) {
   char* end = nullptr;
   const double seconds = std::strtod(text, &end);
   if (end == text || *end != '\0' || !(seconds >= 0.0)) return -1;
-  return static_cast<int>(seconds * 1000.0 / kStepMs + 0.5);
+  return static_cast<int>(seconds * 1000.0 / rules::kStepMs + 0.5);
 }
 }  // namespace
 
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
   }
   if (run.StepsRun() < lastStep) {
     std::fprintf(stderr, "ilsmark_recorder: the level ended after %.2f s, before the span did\n",
-                 run.StepsRun() * kStepMs / 1000.0);
+                 run.StepsRun() * rules::kStepMs / 1000.0);
     return 1;
   }
   std::printf("%d frames of level %d from %s s to %s s\nframe-ms %d\n", frames, route.level,

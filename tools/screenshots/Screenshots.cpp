@@ -8,9 +8,9 @@
 
 #include "HeadlessGame.h"
 #include "base/Clock.h"
+#include "base/Rules.h"
 
 namespace {
-constexpr int kStepMs = 8;
 constexpr int kRunSteps = 60;  // a moment of play, so the first screen is lit and settled
 
 void Save(const HeadlessGame& headless, const std::string& path) {
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     headless.playing = 1;
     headless.input.right = true;  // run a little, so the player is seen in motion
     for (int step = 0; step < kRunSteps && headless.playing; ++step) {
-      Clock::Advance(kStepMs);
+      Clock::Advance(rules::kStepMs);
       game.Update();
     }
     headless.input.right = false;
