@@ -32,6 +32,7 @@
 #include "actors/BirdEnemy.h"
 #include "actors/DumbEnemy.h"
 #include "actors/Stalker.h"
+#include "app/GameInstance.h"
 #include "app/Input.h"
 #include "base/Clock.h"
 #include "base/Rules.h"
@@ -267,20 +268,6 @@ long PeakRssKb() {
   return usage.ru_maxrss;
 }
 
-struct Session {
-  Session(SDL_Window* window, SDL_Renderer* renderer)
-      : text(window, renderer),
-        game(window, renderer, &input, nullptr, &text, &playing),
-        menu(window, renderer, &input, &text, &game, nullptr, &playing) {
-    game.menu = &menu;
-  }
-  TextRenderer text;
-  Input input;
-  int playing = 0;
-  Game game;
-  Menu menu;
-};
-
 // The scripted player: run right, jump, shoot, run left, in a loop.
 void Script(Input& input, int step) {
   const int phase = step % kScriptPeriod;
@@ -294,9 +281,9 @@ void Script(Input& input, int step) {
 
 // Starts the menu's level choice as the level select and the R key do, and
 // answers the processor time it took in milliseconds.
-double TimeLaunch(Session& s) {
+double TimeLaunch(GameInstance& s) {
   const long long start = CpuNs();
-  s.menu.LaunchLevel();
+  s.menu->LaunchLevel();
   return (CpuNs() - start - cpuReadNs) / 1e6;
 }
 
@@ -318,8 +305,8 @@ struct Result {
 // Runs steps of the running level with the script and measures each one. A
 // restart (R) comes once per script period; it is timed as a level start, and
 // afterStart, when set, runs after every start.
-Result RunSteps(const std::string& name, Session& s, int steps, double firstStartMs,
-                void (*afterStart)(Session&)) {
+Result RunSteps(const std::string& name, GameInstance& s, int steps, double firstStartMs,
+                void (*afterStart)(GameInstance&)) {
   Result result;
   result.name = name;
   std::vector<double> update, draw, text, whole, wall, withoutText, starts{firstStartMs};
@@ -331,17 +318,17 @@ Result RunSteps(const std::string& name, Session& s, int steps, double firstStar
   long countedSteps = 0;
   s.playing = 1;
   for (int step = 0; step < steps && s.playing; ++step) {
-    Script(s.input, step);
+    Script(*s.input, step);
     if (step % kScriptPeriod == kRestartPhase) {
       starts.push_back(TimeLaunch(s));
       if (afterStart) afterStart(s);
     }
-    Clock::Advance(rules::kStepMs);
+    Clock::Advance(rules::kStepMs);  // outside the timing, unlike GameInstance::Step
     counters = Counters{};
     const long before = AllocationCount();
     const long long wallStart = WallNs();
     const long long cpuStart = CpuNs();
-    s.game.Update();
+    s.game->Update();
     const long long cpuEnd = CpuNs();
     const long long wallEnd = WallNs();
     if (step >= kWarmSteps) {
@@ -421,8 +408,8 @@ void WriteStressLevel(const std::string& path) {
 
 // 80 enemies, 30 of them birds. The birds fly in the rows above the player's
 // start, within their sight of it; the others walk the floor around it.
-void PopulateStress(Session& s) {
-  Game& g = s.game;
+void PopulateStress(GameInstance& s) {
+  Game& g = *s.game;
   g.enemies.clear();
   const int floorY = rules::kTileSize * (kStressRows - 3);
   for (int i = 0; i < 80; ++i) {
@@ -477,18 +464,15 @@ Stats WorstReachableSearch(Level& level, int calls, int& worstCol, int& worstRow
   return Summarise(times);
 }
 
-Stats MenuFrames(Session& s, int screen, int frames, SDL_Renderer* renderer) {
+Stats MenuFrames(GameInstance& s, int screen, int frames) {
   std::vector<double> times;
   s.playing = 0;
-  s.menu.screen = screen;
-  s.menu.levelReached = 9;
+  s.menu->screen = screen;
+  s.menu->levelReached = 9;
   for (int i = 0; i < frames; ++i) {
     counters = Counters{};
     const long long start = CpuNs();
-    SDL_RenderClear(renderer);
-    if (screen == 0) s.menu.MainMenu();
-    if (screen == 1) s.menu.LevelSelect();
-    SDL_RenderPresent(renderer);
+    s.MenuFrame();
     const long long end = CpuNs();
     times.push_back(
         (end - start - (counters.cpuReads - 1) * cpuReadNs - counters.copyWallReads * wallReadNs) /
@@ -542,20 +526,14 @@ void PrintMachineLine(const Result& r) {
       r.pathAllocations, r.tileCallsPerStep, r.tileAllocations, r.start.median, r.start.max,
       r.allocationsPerStep, r.peakKb / 1024);
 }
-}  // namespace
-
-int main(int argc, char** argv) {
-  int steps = argc > 1 ? std::atoi(argv[1]) : 3000;
-  if (steps < kWarmSteps * 2) steps = kWarmSteps * 2;
-  const std::string only = argc > 2 ? argv[2] : "";
-  auto wanted = [&only](const std::string& name) { return only.empty() || only == name; };
-
-  // Work in a private copy of the run folder, so the save is never touched.
+// Makes a private copy of the run folder (the assets linked) the working
+// directory, so the save is never touched; its path, or empty on failure.
+std::string EnterCopyOfRunFolder() {
   char pattern[] = "/tmp/ilsmark-bench-XXXXXX";
   const char* made = mkdtemp(pattern);
   if (!made) {
     std::perror("mkdtemp");
-    return 1;
+    return "";
   }
   const std::string folder = made;
   fs::create_directories(folder + "/Resources");
@@ -564,6 +542,77 @@ int main(int argc, char** argv) {
   fs::create_directory_symlink(std::string(ILSMARK_RUN_DIR) + "/Resources/Assets",
                                folder + "/Resources/Assets");
   fs::current_path(folder);
+  return folder;
+}
+
+void RunLevels(SDL_Window* window, SDL_Renderer* renderer, int steps, const std::string& only,
+               std::vector<Result>& results) {
+  for (int level = 0; level < rules::kLevelCount; ++level) {
+    const std::string name = "Level" + std::to_string(level);
+    if (!only.empty() && only != name) continue;
+    std::srand(42);
+    GameInstance s(window, renderer, false);
+    s.menu->levelChoice = level;
+    const double startMs = TimeLaunch(s);
+    if (!s.game->level) {
+      std::printf("%s: not started\n", name.c_str());
+      continue;
+    }
+    results.push_back(RunSteps(name, s, steps, startMs, nullptr));
+    PrintRow(results.back());
+  }
+}
+
+void RunStress(SDL_Window* window, SDL_Renderer* renderer, int steps,
+               std::vector<Result>& results) {
+  std::srand(42);
+  GameInstance s(window, renderer, false);
+  s.menu->levelChoice = 9;
+  const double startMs = TimeLaunch(s);
+  PopulateStress(s);
+  results.push_back(RunSteps("Stress", s, steps, startMs, PopulateStress));
+  PrintRow(results.back());
+}
+
+void RunWorstPath(SDL_Window* window, SDL_Renderer* renderer) {
+  GameInstance s(window, renderer, false);
+  s.game->StartLevel("Resources/Data/Level9.txt", kStressColumns, kStressRows);
+  Level& level = *s.game->level;
+  const Stats sealed = SealedGoalSearch(level, 50);
+  int worstCol = 0, worstRow = 0;
+  const Stats reachable = WorstReachableSearch(level, 50, worstCol, worstRow);
+  std::printf(
+      "FindPath on the stress level, 50 calls each (wall clock): sealed goal median "
+      "%.1f us max %.1f us; slowest reachable goal (%d, %d) median %.1f us max %.1f "
+      "us\n",
+      sealed.median, sealed.max, worstCol, worstRow, reachable.median, reachable.max);
+  std::printf(
+      "BENCH scenario=WorstPath sealed_median_us=%.1f sealed_max_us=%.1f "
+      "reachable_median_us=%.1f reachable_max_us=%.1f reachable_goal=%d,%d\n",
+      sealed.median, sealed.max, reachable.median, reachable.max, worstCol, worstRow);
+}
+
+void RunMenu(SDL_Window* window, SDL_Renderer* renderer) {
+  GameInstance s(window, renderer, false);
+  const Stats mainMenu = MenuFrames(s, Menu::kMainMenu, 200);
+  const Stats select = MenuFrames(s, Menu::kLevelSelect, 200);
+  std::printf(
+      "Menu frames (processor time, without the 16 ms wait): main menu median %.0f us "
+      "p99 %.0f us; level select median %.0f us p99 %.0f us\n",
+      mainMenu.median, mainMenu.p99, select.median, select.p99);
+  std::printf("BENCH scenario=MainMenu frame_median_us=%.1f frame_p99_us=%.1f\n", mainMenu.median,
+              mainMenu.p99);
+  std::printf("BENCH scenario=LevelSelect frame_median_us=%.1f frame_p99_us=%.1f\n", select.median,
+              select.p99);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  int steps = argc > 1 ? std::atoi(argv[1]) : 3000;
+  if (steps < kWarmSteps * 2) steps = kWarmSteps * 2;
+  const std::string only = argc > 2 ? argv[2] : "";
+  const std::string folder = EnterCopyOfRunFolder();
+  if (folder.empty()) return 1;
 
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -583,61 +632,11 @@ int main(int argc, char** argv) {
       steps, cpuReadNs, wallReadNs);
   PrintHeader();
   std::vector<Result> results;
-  for (int level = 0; level < 10; ++level) {
-    if (!wanted("Level" + std::to_string(level))) continue;
-    std::srand(42);
-    Session s(window, renderer);
-    s.menu.levelChoice = level;
-    const double startMs = TimeLaunch(s);
-    if (!s.game.level) {
-      std::printf("Level%d: not started\n", level);
-      continue;
-    }
-    results.push_back(RunSteps("Level" + std::to_string(level), s, steps, startMs, nullptr));
-    PrintRow(results.back());
-  }
-
+  RunLevels(window, renderer, steps, only, results);
   WriteStressLevel("Resources/Data/Level9.txt");
-  if (wanted("Stress")) {
-    std::srand(42);
-    Session s(window, renderer);
-    s.menu.levelChoice = 9;
-    const double startMs = TimeLaunch(s);
-    PopulateStress(s);
-    Result stress = RunSteps("Stress", s, steps, startMs, PopulateStress);
-    results.push_back(stress);
-    PrintRow(stress);
-  }
-  if (wanted("WorstPath")) {
-    Session s(window, renderer);
-    s.game.StartLevel("Resources/Data/Level9.txt", kStressColumns, kStressRows);
-    Level& level = *s.game.level;
-    const Stats sealed = SealedGoalSearch(level, 50);
-    int worstCol = 0, worstRow = 0;
-    const Stats reachable = WorstReachableSearch(level, 50, worstCol, worstRow);
-    std::printf(
-        "FindPath on the stress level, 50 calls each (wall clock): sealed goal median "
-        "%.1f us max %.1f us; slowest reachable goal (%d, %d) median %.1f us max %.1f "
-        "us\n",
-        sealed.median, sealed.max, worstCol, worstRow, reachable.median, reachable.max);
-    std::printf(
-        "BENCH scenario=WorstPath sealed_median_us=%.1f sealed_max_us=%.1f "
-        "reachable_median_us=%.1f reachable_max_us=%.1f reachable_goal=%d,%d\n",
-        sealed.median, sealed.max, reachable.median, reachable.max, worstCol, worstRow);
-  }
-  if (wanted("Menu")) {
-    Session s(window, renderer);
-    const Stats mainMenu = MenuFrames(s, 0, 200, renderer);
-    const Stats select = MenuFrames(s, 1, 200, renderer);
-    std::printf(
-        "Menu frames (processor time, without the 16 ms wait): main menu median %.0f us "
-        "p99 %.0f us; level select median %.0f us p99 %.0f us\n",
-        mainMenu.median, mainMenu.p99, select.median, select.p99);
-    std::printf("BENCH scenario=MainMenu frame_median_us=%.1f frame_p99_us=%.1f\n", mainMenu.median,
-                mainMenu.p99);
-    std::printf("BENCH scenario=LevelSelect frame_median_us=%.1f frame_p99_us=%.1f\n",
-                select.median, select.p99);
-  }
+  if (only.empty() || only == "Stress") RunStress(window, renderer, steps, results);
+  if (only.empty() || only == "WorstPath") RunWorstPath(window, renderer);
+  if (only.empty() || only == "Menu") RunMenu(window, renderer);
   for (const Result& r : results) PrintMachineLine(r);
 
   fs::current_path("/");

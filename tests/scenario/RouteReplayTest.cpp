@@ -105,7 +105,7 @@ TEST_P(RouteReplay, ReachesTheDoorWithEnoughGold) {
   RouteOutcome outcome;
   {
     harness::CaptureStdout console;
-    outcome = ReplayRoute(route, session.game, session.menu, session.input, session.playing);
+    outcome = ReplayRoute(route, session.instance);
   }
   ASSERT_TRUE(outcome.started) << "the game refused Level" << level << ".txt";
 

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string>
 
-#include "Driver.h"
+#include "RouteRun.h"
 #include "actors/Player.h"
 
 namespace {
@@ -107,29 +107,25 @@ std::vector<Move> AllMoves() {
   return moves;
 }
 
-int PlayMove(Driver& driver, const Move& move, const Timing& timing) {
-  struct Scheduled {
-    int step;
-    MoveKey key;
-  };
-  std::vector<Scheduled> plan;
+int PlayMove(RouteRun& run, const Move& move, const Timing& timing) {
+  const int start = run.StepsRun();
+  std::vector<RouteEvent> plan;
   for (size_t i = 0; i < move.keys.size(); ++i) {
     const int shift = i < timing.shifts.size() ? timing.shifts[i] : 0;
-    plan.push_back({std::max(0, timing.lead + move.keys[i].at + shift), move.keys[i]});
+    const int at = std::max(0, timing.lead + move.keys[i].at + shift);
+    plan.push_back({start + at, move.keys[i].press, move.keys[i].key});
   }
   std::stable_sort(plan.begin(), plan.end(),
-                   [](const Scheduled& a, const Scheduled& b) { return a.step < b.step; });
-  const int last = plan.empty() ? timing.lead + move.idleSteps : plan.back().step;
-  size_t next = 0;
-  for (int step = 0; step <= last && !driver.Finished(); ++step) {
-    for (; next < plan.size() && plan[next].step == step; ++next)
-      driver.Set(plan[next].key.key, plan[next].key.press);
-    driver.Step();
+                   [](const RouteEvent& a, const RouteEvent& b) { return a.step < b.step; });
+  const int last = plan.empty() ? timing.lead + move.idleSteps : plan.back().step - start;
+  if (!run.Finished()) {
+    size_t next = 0;
+    run.PlayEvents(plan, next, start + last + 1, [&run] { return !run.Finished(); });
   }
-  for (int i = 0; i < kSettleLimit && !driver.Finished(); ++i) {
-    const float before = driver.Hero().y;
-    driver.Step();
-    if (!driver.Finished() && AtRest(driver.Hero(), before)) return last + 2 + i;
+  for (int i = 0; i < kSettleLimit && !run.Finished(); ++i) {
+    const float before = run.Hero().y;
+    run.Step();
+    if (!run.Finished() && AtRest(run.Hero(), before)) return last + 2 + i;
   }
   return -1;
 }

@@ -5,7 +5,7 @@
 
 #include "Route.h"
 
-class Driver;
+class RouteRun;
 
 // One key change of a move, counted in steps from the move's first key.
 struct MoveKey {
@@ -34,7 +34,7 @@ struct Timing {
   std::vector<int> shifts;  // one per key of the move, or empty for none
 };
 
-// Plays move on the driver with timing, then lets the player come to rest.
+// Plays move on the run with timing, then lets the player come to rest.
 // Returns the steps taken up to rest, or -1 when the player did not come to
 // rest (or the level ended) within a few seconds.
-int PlayMove(Driver& driver, const Move& move, const Timing& timing);
+int PlayMove(RouteRun& run, const Move& move, const Timing& timing);

@@ -31,12 +31,8 @@
 #include "Route.h"
 #include "RouteRun.h"
 #include "RouteSearch.h"
-#include "app/Input.h"
-#include "audio/Audio.h"
+#include "app/GameInstance.h"
 #include "base/Rules.h"
-#include "frontend/Menu.h"
-#include "game/Game.h"
-#include "gfx/TextRenderer.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -78,21 +74,16 @@ class PrivateRunFolder {
   fs::path path;
 };
 
-// A window, its renderer and the game's long-lived objects as the shell
-// wires them; sound only when audio is given.
+// A window, its renderer and a running game on them; sound only when asked.
 struct Session {
-  Session(int width, int height, Audio* audio = nullptr, Uint32 windowFlags = 0,
+  Session(int width, int height, bool withAudio = false, Uint32 windowFlags = 0,
           Uint32 rendererFlags = SDL_RENDERER_SOFTWARE)
       : window(SDL_CreateWindow("Ilsmark - Quorvane", SDL_WINDOWPOS_CENTERED,
                                 SDL_WINDOWPOS_CENTERED, width, height, windowFlags)),
         renderer(SDL_CreateRenderer(window, -1, rendererFlags)),
-        text(window, renderer),
-        game(window, renderer, &input, audio, &text, &playing),
-        menu(window, renderer, &input, &text, &game, audio, &playing) {
-    game.menu = &menu;
-  }
+        instance(std::make_unique<GameInstance>(window, renderer, withAudio)) {}
   ~Session() {
-    game.EndLevel(true);
+    instance.reset();  // its sprites belong to the renderer
     SDL_DestroyRenderer(renderer);
     SDL_DestroyWindow(window);
   }
@@ -101,11 +92,7 @@ struct Session {
 
   SDL_Window* window;
   SDL_Renderer* renderer;
-  TextRenderer text;
-  Input input;
-  int playing = 0;
-  Game game;
-  Menu menu;
+  std::unique_ptr<GameInstance> instance;
 };
 
 // Sends the game's console lines (a missing font is reported on every text
@@ -139,11 +126,6 @@ void PrintOutcome(const RouteOutcome& outcome) {
       outcome.last.gold, outcome.last.placedGold, outcome.goldNeeded);
 }
 
-// The door, with enough gold from the level's own coins.
-bool Finished(const RouteOutcome& outcome) {
-  return outcome.doorEntered && outcome.last.placedGold >= outcome.goldNeeded;
-}
-
 bool Load(const std::string& path, Route& route) {
   std::string error;
   if (ReadRoute(path, route, error)) return true;
@@ -156,8 +138,7 @@ RouteOutcome CheckRoute(const Route& route, double& seconds) {
   PrivateRunFolder folder(true);
   Session session(kWindowWidth, kWindowHeight);
   auto begin = std::chrono::steady_clock::now();
-  RouteOutcome outcome =
-      ReplayRoute(route, session.game, session.menu, session.input, session.playing);
+  RouteOutcome outcome = ReplayRoute(route, *session.instance);
   seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
   return outcome;
 }
@@ -170,8 +151,7 @@ unsigned FirstFailingSeed(const Route& route, int spread, int count, RouteOutcom
   QuietConsole quiet;
   Session session(kSearchWindowSide, kSearchWindowSide);
   for (unsigned seed = 1; seed <= static_cast<unsigned>(count); ++seed) {
-    failure = ReplayRoute(Jittered(route, seed, spread), session.game, session.menu, session.input,
-                          session.playing);
+    failure = ReplayRoute(Jittered(route, seed, spread), *session.instance);
     if (!Finished(failure)) return seed;
   }
   return 0;
@@ -225,35 +205,27 @@ int Watch(const std::string& path) {
   Route route;
   if (!Load(path, route)) return 2;
   PrivateRunFolder folder(true);
-  std::unique_ptr<Audio> audio;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) audio = std::make_unique<Audio>();
-  if (!audio || audio->failed) {
-    std::printf("no sound: %s\n", SDL_GetError());
-    audio.reset();
-  }
-  Session session(kWindowWidth, kWindowHeight, audio.get(), SDL_WINDOW_SHOWN, 0);
+  const bool sound = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  Session session(kWindowWidth, kWindowHeight, sound, SDL_WINDOW_SHOWN, 0);
+  if (!session.instance->audio) std::printf("no sound: %s\n", SDL_GetError());
   const std::string title =
       "Ilsmark - Quorvane: the route of level " + std::to_string(route.level + 1);
   SDL_SetWindowTitle(session.window, title.c_str());
-  RouteRun run(session.game, session.menu, session.input, session.playing);
+  RouteRun run(*session.instance);
   if (!run.Start(route.level, route.seed)) return 1;
   const auto begin = std::chrono::steady_clock::now();
-  size_t next = 0;
   bool stopped = false;
-  while (run.StepsRun() < route.steps && !run.Over() && !(stopped = StopAsked())) {
-    for (; next < route.events.size() && route.events[next].step == run.StepsRun(); ++next)
-      run.Send(route.events[next].key, route.events[next].press);
-    run.Step();
+  // At the game's own speed, until the door, the end or Escape.
+  auto pace = [&] {
     std::this_thread::sleep_until(begin +
                                   std::chrono::milliseconds(rules::kStepMs * run.StepsRun()));
-  }
+    stopped = StopAsked();
+    return !stopped;
+  };
+  size_t next = 0;
+  run.PlayEvents(route.events, next, route.steps, pace);
   if (!stopped) SDL_Delay(kWatchEndMs);
-  RouteOutcome outcome;
-  outcome.doorEntered = run.DoorEntered();
-  outcome.stepsRun = run.StepsRun();
-  outcome.goldNeeded = run.GoldNeeded();
-  outcome.last = run.LastPlayer();
-  PrintOutcome(outcome);
+  PrintOutcome(OutcomeOf(run));
   return 0;
 }
 
@@ -265,7 +237,7 @@ int Find(const SearchOptions& options, const std::string& path) {
     PrivateRunFolder folder(false);
     QuietConsole quiet;
     Session session(kSearchWindowSide, kSearchWindowSide);
-    found = SearchRoute(options, session.game, session.menu, session.input, session.playing, route);
+    found = SearchRoute(options, *session.instance, route);
   }
   double searched = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
   const std::string partial = path + ".partial";

@@ -14,11 +14,12 @@
 #include <vector>
 
 #include "Copies.h"
-#include "Driver.h"
 #include "LevelGraph.h"
 #include "Move.h"
 #include "PersonModel.h"
+#include "RouteRun.h"
 #include "actors/Door.h"
+#include "app/GameInstance.h"
 #include "base/Rules.h"
 #include "game/Game.h"
 
@@ -56,19 +57,19 @@ bool FeetCell(const Player& hero, LevelGraph& graph, int& column, int& row) {
 // coin still needed weighs kCoinWorth, plus the way through the best next coin
 // on to the door, or the way to the door once the gold is there. Only the
 // level's own coins count: a route must not hang on what an enemy drops.
-double Remaining(Driver& driver, LevelGraph& graph, int plannedGold) {
-  const Player& hero = driver.Hero();
+double Remaining(RouteRun& run, LevelGraph& graph, int plannedGold) {
+  const Player& hero = run.Hero();
   int column = 0;
   int row = 0;
   if (!FeetCell(hero, graph, column, row)) return LevelGraph::kUnreachable;
-  const Level& level = *driver.game.level;
+  const Level& level = *run.instance.game->level;
   const int doorColumn = static_cast<int>(level.door->x) / rules::kTileSize;
   const int doorRow = static_cast<int>(level.door->y) / rules::kTileSize;
-  const int missing = plannedGold - driver.run.PlacedGold();
+  const int missing = plannedGold - run.PlacedGold();
   const int coinsNeeded = std::max(0, (missing + rules::kGoldPerCoin - 1) / rules::kGoldPerCoin);
   if (coinsNeeded == 0) return graph.CellDistance(column, row, doorColumn, doorRow);
   double best = LevelGraph::kUnreachable;
-  for (const PickupItem* coin : driver.run.PlacedCoins()) {
+  for (const PickupItem* coin : run.PlacedCoins()) {
     const int coinColumn = coin->x / rules::kTileSize;
     const int coinRow = coin->y / rules::kTileSize;
     int coinStand = coinRow;
@@ -87,12 +88,12 @@ struct Judge {
   size_t enemiesAtStart = 0;
 
   // Higher is better: the door, or alive and near it with the gold in hand.
-  double Score(Driver& driver) {
-    const int steps = driver.run.StepsRun();
-    if (driver.run.DoorEntered()) return kWon - steps;
-    if (!driver.Alive()) return MoveEnd::kLost;
-    const double killed = static_cast<double>(enemiesAtStart - driver.game.enemies.size());
-    return -Remaining(driver, graph, plannedGold) - kHealthWeight * (100 - driver.Hero().health) -
+  double Score(RouteRun& run) {
+    const int steps = run.StepsRun();
+    if (run.DoorEntered()) return kWon - steps;
+    if (!run.Alive()) return MoveEnd::kLost;
+    const double killed = static_cast<double>(enemiesAtStart - run.instance.game->enemies.size());
+    return -Remaining(run, graph, plannedGold) - kHealthWeight * (100 - run.Hero().health) -
            kStepCost * steps + kKillWorth * killed;
   }
 };
@@ -155,22 +156,22 @@ PlaceKey KeyOf(const MoveEnd& end) { return {end.column, end.row, end.placedGold
 // once it has proved repeatable, and every move is tried from it.
 class Search {
  public:
-  Search(const SearchOptions& options, Game& game, Menu& menu, Input& input, int& playing)
-      : options(options), game(game), driver(game, menu, input, playing), moves(AllMoves()) {}
+  Search(const SearchOptions& options, GameInstance& instance)
+      : options(options), game(*instance.game), run(instance), moves(AllMoves()) {}
 
   // Searches until the door or the deadline; false when the level cannot be started.
   bool Run(std::chrono::steady_clock::time_point deadline) {
-    if (!driver.Start(options.level, options.seed) || !game.level->door) return false;
-    judge = std::make_unique<Judge>(
-        Judge{LevelGraph(game.level->lines),
-              driver.run.GoldNeeded() + kSpareCoins * rules::kGoldPerCoin, game.enemies.size()});
-    for (int i = 0; i < kWarmupSteps; ++i) driver.Step();
-    PlayMove(driver, Move{}, Timing{});  // the player falls onto the floor under the start
+    if (!run.Start(options.level, options.seed) || !game.level->door) return false;
+    judge = std::make_unique<Judge>(Judge{LevelGraph(game.level->lines),
+                                          run.GoldNeeded() + kSpareCoins * rules::kGoldPerCoin,
+                                          game.enemies.size()});
+    for (int i = 0; i < kWarmupSteps; ++i) run.Step();
+    PlayMove(run, Move{}, Timing{});  // the player falls onto the floor under the start
 
     Node start;
     start.opened = true;
-    start.step = driver.run.StepsRun();
-    start.events = driver.events;
+    start.step = run.StepsRun();
+    start.events = run.Log();
     start.plan = Look(true, 0);
     start.spread = Spread{start.plan.x, start.plan.y, start.plan.x, start.plan.y};
     nodes.push_back(start);
@@ -226,30 +227,28 @@ class Search {
     current = -1;
     for (unsigned seed = 1; seed <= static_cast<unsigned>(kCheckedTimings); ++seed) {
       const Route moved = Jittered(route, seed, person::kTimingErrorSteps);
-      driver.Start(options.level, options.seed);
-      size_t next = 0;
+      run.Start(options.level, options.seed);
       size_t looked = 0;  // places of the chain looked at
       int stray = -1;     // where it left the plan and has not come back
-      while (driver.run.StepsRun() < moved.steps && !driver.run.Over()) {
-        // A place is looked at just before the next move's earliest key.
-        if (looked + 1 < chain.size() &&
-            driver.run.StepsRun() == nodes[chain[looked]].step + nodes[chain[looked + 1]].lead -
-                                         person::kTimingErrorSteps - 1) {
-          const MoveEnd now = Look(true, 0);
-          if (SamePlace(nodes[chain[looked]].plan, now, judge->graph)) {
-            stray = -1;  // back on the plan: what strayed before did no harm
-          } else if (stray < 0) {
-            stray = chain[looked];
-            LogStray(seed, nodes[stray].plan, now);
-          }
-          ++looked;
+      // A place is looked at just before the next move's earliest key.
+      auto look = [&] {
+        if (looked + 1 >= chain.size() || run.StepsRun() >= moved.steps || run.Over() ||
+            run.StepsRun() != nodes[chain[looked]].step + nodes[chain[looked + 1]].lead -
+                                  person::kTimingErrorSteps - 1)
+          return true;
+        const MoveEnd now = Look(true, 0);
+        if (SamePlace(nodes[chain[looked]].plan, now, judge->graph)) {
+          stray = -1;  // back on the plan: what strayed before did no harm
+        } else if (stray < 0) {
+          stray = chain[looked];
+          LogStray(seed, nodes[stray].plan, now);
         }
-        for (; next < moved.events.size() && moved.events[next].step == driver.run.StepsRun();
-             ++next)
-          driver.run.Send(moved.events[next].key, moved.events[next].press);
-        driver.Step();
-      }
-      if (!driver.run.DoorEntered() || driver.run.LastPlayer().placedGold < driver.run.GoldNeeded())
+        ++looked;
+        return true;
+      };
+      size_t next = 0;
+      run.PlayEvents(moved.events, next, moved.steps, look);
+      if (!run.DoorEntered() || run.LastPlayer().placedGold < run.GoldNeeded())
         return stray >= 0 ? stray : chain[looked];
     }
     return -1;
@@ -260,7 +259,7 @@ class Search {
     std::fprintf(stderr,
                  "timing seed %u, step %d: the player was %s at (%.0f, %.0f) with %d gold, the "
                  "plan had (%.0f, %.0f) with %d\n",
-                 seed, driver.run.StepsRun(), found.alive ? "alive" : "dead", found.x, found.y,
+                 seed, run.StepsRun(), found.alive ? "alive" : "dead", found.x, found.y,
                  found.placedGold, plan.x, plan.y, plan.placedGold);
   }
 
@@ -289,24 +288,24 @@ class Search {
       game.player->x = start->first;
       game.player->y = start->second;
     }
-    const int rest = PlayMove(driver, move, timing);
+    const int rest = PlayMove(run, move, timing);
     return Look(rest >= 0, rest);
   }
 
   // The game as it stands now, as the end of a move that took steps.
   MoveEnd Look(bool rested, int steps) {
     MoveEnd end;
-    end.won = driver.run.DoorEntered();
+    end.won = run.DoorEntered();
     end.rested = rested;
     end.steps = steps;
-    end.score = end.won || rested ? judge->Score(driver) : MoveEnd::kLost;
-    if (driver.Alive()) {
+    end.score = end.won || rested ? judge->Score(run) : MoveEnd::kLost;
+    if (run.Alive()) {
       end.alive = true;
-      end.x = driver.Hero().x;
-      end.y = driver.Hero().y;
-      end.health = driver.Hero().health;
-      end.placedGold = driver.run.PlacedGold();
-      FeetCell(driver.Hero(), judge->graph, end.column, end.row);
+      end.x = run.Hero().x;
+      end.y = run.Hero().y;
+      end.health = run.Hero().health;
+      end.placedGold = run.PlacedGold();
+      FeetCell(run.Hero(), judge->graph, end.column, end.row);
     }
     return end;
   }
@@ -315,8 +314,7 @@ class Search {
   bool Restore(int node) {
     if (current == node) return true;
     current = -1;
-    driver.events = nodes[node].events;
-    if (!driver.Rewind(options.level, options.seed, nodes[node].step, nodes[node].events.size()))
+    if (!run.Rewind(options.level, options.seed, nodes[node].step, nodes[node].events))
       return false;
     current = node;
     return true;
@@ -330,23 +328,23 @@ class Search {
     Spread reach;
     int lateness = 0;
     if (!Repeatable(candidate, reach, lateness)) return false;
-    PlayMove(driver, moves[candidate.move], Timing{candidate.lead, {}});
+    PlayMove(run, moves[candidate.move], Timing{candidate.lead, {}});
     Node& node = nodes[index];
     node.opened = true;
-    node.step = driver.run.StepsRun();
-    node.events = driver.events;
+    node.step = run.StepsRun();
+    node.events = run.Log();
     node.spread = reach;
     node.lateness = lateness;
     current = index;
     seen.insert(KeyOf(node.plan));
-    if (driver.run.DoorEntered()) winner = index;
+    if (run.DoorEntered()) winner = index;
     Log(node);
     return true;
   }
 
   // Tries every move from node's place in a copy and queues where each ends.
   void Expand(int parent) {
-    judge->Score(driver);  // fills the map's distance tables before the copies need them
+    judge->Score(run);  // fills the map's distance tables before the copies need them
     std::vector<Node> children;
     std::vector<std::function<MoveEnd()>> trials;
     for (size_t m = 0; m < moves.size(); ++m) {
@@ -372,16 +370,16 @@ class Search {
   // True when move's keys, begun lead steps from now, keep a person's pace
   // after the keys already sent.
   bool KeepsPace(const Move& move, int lead) const {
-    const int start = driver.run.StepsRun() + lead;
+    const int start = run.StepsRun() + lead;
     for (const MoveKey& key : move.keys) {
       const int at = start + key.at;
-      for (auto it = driver.events.rbegin(); it != driver.events.rend(); ++it) {
+      for (auto it = run.Log().rbegin(); it != run.Log().rend(); ++it) {
         if (it->key != key.key) continue;
         if (at - it->step < person::kMinGapSteps) return false;
         break;
       }
       int inWindow = 0;
-      for (const RouteEvent& event : driver.events)
+      for (const RouteEvent& event : run.Log())
         inWindow += event.step > at - person::kWindowSteps ? 1 : 0;
       for (const MoveKey& other : move.keys)
         inWindow += start + other.at > at - person::kWindowSteps && other.at <= key.at ? 1 : 0;
@@ -415,7 +413,7 @@ class Search {
         timings.push_back(corner([bits](size_t i) { return (bits >> i & 1) != 0; }));
       return timings;
     }
-    std::mt19937 random(static_cast<unsigned>(driver.run.StepsRun() * 131 + candidate.move));
+    std::mt19937 random(static_cast<unsigned>(run.StepsRun() * 131 + candidate.move));
     for (int k = 0; k < kRandomCorners; ++k)
       timings.push_back(corner([&random](size_t) { return (random() & 1) != 0; }));
     return timings;
@@ -519,7 +517,7 @@ class Search {
 
   const SearchOptions& options;
   Game& game;
-  Driver driver;
+  RouteRun run;
   const std::vector<Move> moves;
   std::unique_ptr<Judge> judge;
   std::vector<Node> nodes;
@@ -532,12 +530,11 @@ class Search {
 };
 }  // namespace
 
-bool SearchRoute(const SearchOptions& options, Game& game, Menu& menu, Input& input, int& playing,
-                 Route& route) {
+bool SearchRoute(const SearchOptions& options, GameInstance& instance, Route& route) {
   const auto deadline = std::chrono::steady_clock::now() +
                         std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                             std::chrono::duration<double>(options.seconds));
-  Search search(options, game, menu, input, playing);
+  Search search(options, instance);
   if (!search.Run(deadline)) return false;
   route = search.Keys();
   return search.DoorEntered();

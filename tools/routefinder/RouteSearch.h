@@ -4,9 +4,7 @@
 
 #include "Route.h"
 
-struct Input;
-class Game;
-class Menu;
+class GameInstance;
 
 // A route found is replayed this many times with every key moved at random
 // by a person's timing error (seeds 1 on), and must finish the level in all.
@@ -34,5 +32,4 @@ struct SearchOptions {
 // making progress. Returns true once the door was entered: route then ends
 // with the step in which that happened. Otherwise route holds the keys up to
 // where the search gave up, for a look at what stopped it.
-bool SearchRoute(const SearchOptions& options, Game& game, Menu& menu, Input& input, int& playing,
-                 Route& route);
+bool SearchRoute(const SearchOptions& options, GameInstance& instance, Route& route);

@@ -22,17 +22,11 @@ HeadlessGame::HeadlessGame() {
   Clock::UseManual(kClockStartMs);
   ResetFrameTimers();
   std::srand(1);
-  text = std::make_unique<TextRenderer>(window, renderer);
-  game = std::make_unique<Game>(window, renderer, &input, nullptr, text.get(), &playing);
-  menu =
-      std::make_unique<Menu>(window, renderer, &input, text.get(), game.get(), nullptr, &playing);
-  game->menu = menu.get();
+  instance = std::make_unique<GameInstance>(window, renderer, false);
 }
 
 HeadlessGame::~HeadlessGame() {
-  menu.reset();
-  game.reset();
-  text.reset();
+  instance.reset();
   SDL_DestroyRenderer(renderer);
   SDL_DestroyWindow(window);
 }

@@ -5,14 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "app/Input.h"
-#include "frontend/Menu.h"
-#include "game/Game.h"
-#include "gfx/TextRenderer.h"
+#include "app/GameInstance.h"
 
-// The game's long-lived objects as the picture tools draw them: SDL's dummy
-// video driver, a 1280x720 window with the software renderer, no audio, the
-// manual clock. Run from a run folder, like the game.
+// A running game as the picture tools draw it: SDL's dummy video driver, a
+// 1280x720 window with the software renderer, no audio, the manual clock.
+// Run from a run folder, like the game.
 class HeadlessGame {
  public:
   HeadlessGame();
@@ -25,9 +22,5 @@ class HeadlessGame {
 
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
-  std::unique_ptr<TextRenderer> text;
-  Input input;
-  int playing = 0;
-  std::unique_ptr<Game> game;
-  std::unique_ptr<Menu> menu;
+  std::unique_ptr<GameInstance> instance;
 };

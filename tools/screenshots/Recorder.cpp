@@ -49,27 +49,30 @@ int main(int argc, char** argv) {
   const std::string out = argv[4];
 
   HeadlessGame headless;
-  RouteRun run(*headless.game, *headless.menu, headless.input, headless.playing);
+  RouteRun run(*headless.instance);
   if (!run.Start(route.level, route.seed)) {
     std::fprintf(stderr, "ilsmark_recorder: level %d does not start (run from a run folder)\n",
                  route.level);
     return 1;
   }
   int frames = 0;
-  size_t next = 0;
-  while (run.StepsRun() < lastStep && !run.Over()) {
-    for (; next < route.events.size() && route.events[next].step == run.StepsRun(); ++next)
-      run.Send(route.events[next].key, route.events[next].press);
-    run.Step();
-    if (run.StepsRun() <= firstStep || (run.StepsRun() - firstStep) % kStepsPerFrame != 0) continue;
+  bool unwritten = false;  // a frame could not be written
+  auto record = [&] {
+    if (run.StepsRun() <= firstStep || (run.StepsRun() - firstStep) % kStepsPerFrame != 0)
+      return true;
     char name[32];
     std::snprintf(name, sizeof name, "/frame%05d.bmp", frames);
     if (!headless.SaveBmp(out + name)) {
       std::fprintf(stderr, "ilsmark_recorder: cannot write %s%s\n", out.c_str(), name);
-      return 1;
+      unwritten = true;
+      return false;
     }
     ++frames;
-  }
+    return true;
+  };
+  size_t next = 0;
+  run.PlayEvents(route.events, next, lastStep, record);
+  if (unwritten) return 1;
   if (run.StepsRun() < lastStep) {
     std::fprintf(stderr, "ilsmark_recorder: the level ended after %.2f s, before the span did\n",
                  run.StepsRun() * rules::kStepMs / 1000.0);

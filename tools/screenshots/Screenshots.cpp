@@ -7,8 +7,9 @@
 #include <string>
 
 #include "HeadlessGame.h"
-#include "base/Clock.h"
-#include "base/Rules.h"
+#include "app/Input.h"
+#include "frontend/Menu.h"
+#include "game/Game.h"
 
 namespace {
 constexpr int kRunSteps = 60;  // a moment of play, so the first screen is lit and settled
@@ -29,8 +30,8 @@ int main(int argc, char** argv) {
   }
   std::string out = argv[1];
   HeadlessGame headless;
-  Menu& menu = *headless.menu;
-  Game& game = *headless.game;
+  GameInstance& instance = *headless.instance;
+  Menu& menu = *instance.menu;
 
   SDL_RenderClear(headless.renderer);
   menu.MainMenu();
@@ -47,14 +48,11 @@ int main(int argc, char** argv) {
   for (int level = 0; level < 10; ++level) {
     menu.levelChoice = level;
     menu.LaunchLevel();
-    if (!game.level) continue;
-    headless.playing = 1;
-    headless.input.right = true;  // run a little, so the player is seen in motion
-    for (int step = 0; step < kRunSteps && headless.playing; ++step) {
-      Clock::Advance(rules::kStepMs);
-      game.Update();
-    }
-    headless.input.right = false;
+    if (!instance.game->level) continue;
+    instance.playing = 1;
+    instance.input->right = true;  // run a little, so the player is seen in motion
+    for (int step = 0; step < kRunSteps && instance.playing; ++step) instance.Step();
+    instance.input->right = false;
     Save(headless, out + "/level" + std::to_string(level) + ".bmp");
   }
   return 0;
