@@ -12,13 +12,14 @@
 #include <vector>
 
 #include "actors/Player.h"
+#include "base/Rules.h"
 #include "harness/GameHarness.h"
 #include "harness/TestContent.h"
-#include "unit/LevelReach.h"
+#include "level/LevelReach.h"
 
 namespace {
 using harness::GameSession;
-using level_reach::Cell;
+using Cell = LevelReach::Cell;
 
 constexpr int kWidth = 44;
 constexpr int kHeight = 23;
@@ -77,8 +78,8 @@ Cell PlayInGame(const JumpCase& jump, const std::vector<std::string>& lines, boo
 
   // Stand where the check stands the player: the box centred in its cell.
   player->x =
-      static_cast<float>(jump.from.c * level_reach::kTile + (level_reach::kTile - kBoxWidth) / 2);
-  const float runUp = static_cast<float>(level_reach::RunUpSpeed(jump.runUpCells));
+      static_cast<float>(jump.from.c * rules::kTileSize + (rules::kTileSize - kBoxWidth) / 2);
+  const float runUp = static_cast<float>(LevelReach::RunUpSpeed(jump.runUpCells));
   if (jump.runUpCells > 0) (jump.dir > 0 ? player->rightSpeed : player->leftSpeed) = runUp;
 
   const SDL_Keycode key = jump.dir > 0 ? SDLK_RIGHT : SDLK_LEFT;
@@ -97,8 +98,8 @@ Cell PlayInGame(const JumpCase& jump, const std::vector<std::string>& lines, boo
   }
   alive = player != nullptr && !player->dead;
   if (!alive) return {-1, -1};
-  return {static_cast<int>((player->x + kBoxWidth / 2.0f) / level_reach::kTile),
-          static_cast<int>((player->y + kBoxHeight - 1.0f) / level_reach::kTile)};
+  return {static_cast<int>((player->x + kBoxWidth / 2.0f) / rules::kTileSize),
+          static_cast<int>((player->y + kBoxHeight - 1.0f) / rules::kTileSize)};
 }
 
 TEST(LevelReachInGame, JumpsTheCheckCountsOnLandWhereItSays) {
@@ -137,8 +138,8 @@ TEST(LevelReachInGame, JumpsTheCheckCountsOnLandWhereItSays) {
     SCOPED_TRACE(jump.what);
     std::vector<std::string> lines = Level(jump.bottom, jump.from);
     Cell predicted;
-    ASSERT_TRUE(level_reach::JumpLanding(lines, jump.from, jump.dir, jump.wait, jump.hold,
-                                         jump.runUpCells, predicted))
+    ASSERT_TRUE(LevelReach(lines).JumpLanding(jump.from, jump.dir, jump.wait, jump.hold,
+                                              jump.runUpCells, predicted))
         << "the check does not count on this jump";
     bool alive = false;
     Cell real = PlayInGame(jump, lines, alive);

@@ -1,6 +1,6 @@
 // The level check: every shipped level follows the file's rules, and the door
 // and at least half the coins can be reached from the start with the moves
-// the player surely has (see LevelReach.h). The check itself is tested on
+// the player surely has (see level/LevelReach.h). The check itself is tested on
 // small hand-made grids, so a broken level is shown to fail it.
 
 #include <gtest/gtest.h>
@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "LevelReach.h"
+#include "LevelCheck.h"
+#include "level/LevelReach.h"
 
 namespace {
 
@@ -27,15 +28,20 @@ std::vector<std::string> ReadLevel(int number) {
   if (!file) return {};
   std::stringstream text;
   text << file.rdbuf();
-  return level_reach::SplitLines(text.str());
+  return level_check::SplitLines(text.str());
 }
 
 // The analysis of a shipped level, worked out once per test run.
-const level_reach::Result& Analysed(int number, const std::vector<std::string>& lines) {
-  static std::map<int, level_reach::Result> done;
+const LevelReach::Summary& Analysed(int number, const std::vector<std::string>& lines) {
+  static std::map<int, LevelReach::Summary> done;
   auto found = done.find(number);
-  if (found == done.end()) found = done.emplace(number, level_reach::Analyse(lines)).first;
+  if (found == done.end()) found = done.emplace(number, LevelReach(lines).Check()).first;
   return found->second;
+}
+
+// The reach model's check of a hand-made level.
+LevelReach::Summary Analyse(const std::vector<std::string>& lines) {
+  return LevelReach(lines).Check();
 }
 
 std::string Joined(const std::vector<std::string>& lines) {
@@ -80,7 +86,7 @@ TEST(ShippedLevels, FollowTheFileRules) {
       continue;
     }
     std::vector<std::string> problems =
-        level_reach::FormatProblems("Level" + std::to_string(n), lines);
+        level_check::FormatProblems("Level" + std::to_string(n), lines);
     EXPECT_TRUE(problems.empty()) << Joined(problems);
   }
 }
@@ -92,9 +98,9 @@ TEST(ShippedLevels, DoorAndHalfTheCoinsCanBeReachedFromTheStart) {
       ADD_FAILURE() << LevelPath(n) << " is missing or empty";
       continue;
     }
-    const level_reach::Result& reach = Analysed(n, lines);
+    const LevelReach::Summary& reach = Analysed(n, lines);
     std::string unreachable;
-    for (const level_reach::Cell& coin : reach.unreachableCoins)
+    for (const level_check::Cell& coin : reach.unreachableCoins)
       unreachable += " (column " + std::to_string(coin.c) + ", row " + std::to_string(coin.r) + ")";
     EXPECT_GT(reach.coins, 0) << "Level" << n << " has no coins to find";
     EXPECT_TRUE(reach.doorReachable)
@@ -115,7 +121,7 @@ TEST(ShippedLevels, HaveNoDeadEnds) {
       ADD_FAILURE() << LevelPath(n) << " is missing or empty";
       continue;
     }
-    for (const level_reach::Cell& cell : Analysed(n, lines).deadEnds)
+    for (const level_check::Cell& cell : Analysed(n, lines).deadEnds)
       ADD_FAILURE() << "Level" << n << " row " << cell.r << " column " << cell.c
                     << ": the player can get here but never on to the door";
   }
@@ -128,7 +134,7 @@ TEST(ShippedLevels, NoEnemyStartsNextToThePlayer) {
       ADD_FAILURE() << LevelPath(n) << " is missing or empty";
       continue;
     }
-    for (const level_reach::Cell& enemy : level_reach::EnemiesNearStart(lines))
+    for (const level_check::Cell& enemy : level_check::EnemiesNearStart(lines))
       ADD_FAILURE() << "Level" << n << " row " << enemy.r << " column " << enemy.c
                     << ": an enemy starts right next to the player's start";
   }
@@ -138,12 +144,12 @@ TEST(ShippedLevels, NoEnemyStartsNextToThePlayer) {
 // The format rules on broken files
 
 TEST(LevelCheckFormat, AcceptsAWellFormedLevel) {
-  EXPECT_TRUE(level_reach::FormatProblems("Good", SmallLevel({".S.....C.....D", kFloor})).empty());
+  EXPECT_TRUE(level_check::FormatProblems("Good", SmallLevel({".S.....C.....D", kFloor})).empty());
 }
 
 TEST(LevelCheckFormat, NamesTheRowAndColumnOfEachBrokenRule) {
   auto problems = [](const std::vector<std::string>& lines) {
-    return Joined(level_reach::FormatProblems("Bad", lines));
+    return Joined(level_check::FormatProblems("Bad", lines));
   };
   std::vector<std::string> lines = SmallLevel({".S....X......D", kFloor});
   EXPECT_NE(problems(lines).find("Bad row 21 column 7: 'X' is not a cell code"), std::string::npos)
@@ -178,21 +184,21 @@ TEST(LevelCheckFormat, NamesTheRowAndColumnOfEachBrokenRule) {
 }
 
 TEST(LevelCheckFormat, ReadsCarriageReturnLineFeedLikeLineFeed) {
-  std::vector<std::string> lf = level_reach::SplitLines("WWW\nW.W\nWWW\n");
-  std::vector<std::string> crlf = level_reach::SplitLines("WWW\r\nW.W\r\nWWW\r\n");
-  std::vector<std::string> unterminated = level_reach::SplitLines("WWW\nW.W\nWWW");
+  std::vector<std::string> lf = level_check::SplitLines("WWW\nW.W\nWWW\n");
+  std::vector<std::string> crlf = level_check::SplitLines("WWW\r\nW.W\r\nWWW\r\n");
+  std::vector<std::string> unterminated = level_check::SplitLines("WWW\nW.W\nWWW");
   EXPECT_EQ(lf, (std::vector<std::string>{"WWW", "W.W", "WWW"}));
   EXPECT_EQ(crlf, lf);
   EXPECT_EQ(unterminated, lf);
   // An empty line before the last line feed is a row of its own, and too short.
-  EXPECT_EQ(level_reach::SplitLines("WWW\n\n").size(), 2u);
+  EXPECT_EQ(level_check::SplitLines("WWW\n\n").size(), 2u);
 }
 
 // ---------------------------------------------------------------------------
 // The reachability analysis on grids that are and are not finishable
 
 TEST(LevelCheckReach, ClimbsTwoTilesButNotThree) {
-  level_reach::Result two = level_reach::Analyse(SmallLevel({
+  LevelReach::Summary two = Analyse(SmallLevel({
       "............D",
       "..........WWWWW",
       ".S........WWWWW",
@@ -200,7 +206,7 @@ TEST(LevelCheckReach, ClimbsTwoTilesButNotThree) {
   }));
   EXPECT_TRUE(two.doorReachable) << "a ledge two tiles up is within a jump";
 
-  level_reach::Result three = level_reach::Analyse(SmallLevel({
+  LevelReach::Summary three = Analyse(SmallLevel({
       "............D",
       "..........WWWWW",
       "..........WWWWW",
@@ -209,7 +215,7 @@ TEST(LevelCheckReach, ClimbsTwoTilesButNotThree) {
   }));
   EXPECT_FALSE(three.doorReachable) << "a sheer wall three tiles high cannot be climbed";
 
-  level_reach::Result platforms = level_reach::Analyse(SmallLevel({
+  LevelReach::Summary platforms = Analyse(SmallLevel({
       "......................D",
       "..................PPPPPP",
       "",
@@ -229,7 +235,7 @@ TEST(LevelCheckReach, ClimbsTwoTilesButNotThree) {
 }
 
 TEST(LevelCheckReach, FindsNoWayIntoASealedRoom) {
-  level_reach::Result sealed = level_reach::Analyse(SmallLevel({
+  LevelReach::Summary sealed = Analyse(SmallLevel({
       "..........WWWWW",
       ".S........W..DW",
       "..........WWWWW",
@@ -244,17 +250,17 @@ TEST(LevelCheckReach, DropsThroughAPlatformRoofButNotAWallRoof) {
       ".S........W..DW",
       kFloor,
   };
-  EXPECT_TRUE(level_reach::Analyse(SmallLevel(withPlatform)).doorReachable)
+  EXPECT_TRUE(Analyse(SmallLevel(withPlatform)).doorReachable)
       << "standing on the platform roof, Down drops the player into the room";
   std::vector<std::string> withWall = withPlatform;
   withWall[0] = "..........WWWWW";
-  EXPECT_FALSE(level_reach::Analyse(SmallLevel(withWall)).doorReachable);
+  EXPECT_FALSE(Analyse(SmallLevel(withWall)).doorReachable);
 }
 
 TEST(LevelCheckReach, GapsInTheBottomRowAreDeadly) {
   // A pit far too wide for any jump, with only three cells of floor to run on.
   const std::string pit = "WWW" + std::string(36, '.') + "WWW";
-  level_reach::Result wide = level_reach::Analyse(SmallLevel({
+  LevelReach::Summary wide = Analyse(SmallLevel({
       StartAndDoor(1, 40),
       pit,
       pit,
@@ -269,27 +275,24 @@ TEST(LevelCheckReach, GapsInTheBottomRowAreDeadly) {
       pit,
       kFloor,
   });
-  EXPECT_TRUE(level_reach::Analyse(floored).doorReachable);
+  EXPECT_TRUE(Analyse(floored).doorReachable);
 }
 
 TEST(LevelCheckReach, JumpsShortPitsAndLongOnesWithARunUp) {
   const std::string shortPit = std::string(20, 'W') + "...." + std::string(18, 'W');
-  EXPECT_TRUE(
-      level_reach::Analyse(SmallLevel({StartAndDoor(1, 40), shortPit, shortPit})).doorReachable);
+  EXPECT_TRUE(Analyse(SmallLevel({StartAndDoor(1, 40), shortPit, shortPit})).doorReachable);
   const std::string longPit = std::string(14, 'W') + std::string(20, '.') + std::string(8, 'W');
-  EXPECT_TRUE(
-      level_reach::Analyse(SmallLevel({StartAndDoor(1, 40), longPit, longPit})).doorReachable)
+  EXPECT_TRUE(Analyse(SmallLevel({StartAndDoor(1, 40), longPit, longPit})).doorReachable)
       << "twelve tiles of floor are run-up enough for twenty tiles of pit";
   const std::string noRunUp = "WWW" + std::string(20, '.') + std::string(19, 'W');
-  EXPECT_FALSE(
-      level_reach::Analyse(SmallLevel({StartAndDoor(1, 40), noRunUp, noRunUp})).doorReachable)
+  EXPECT_FALSE(Analyse(SmallLevel({StartAndDoor(1, 40), noRunUp, noRunUp})).doorReachable)
       << "three tiles of floor are no run-up for twenty tiles of pit";
 }
 
 TEST(LevelCheckReach, CountsOnlyCoinsTakenOnAWayToTheDoor) {
   // Four coins: two on the way, one sealed away, one at the bottom of a shaft
   // the player can fall into but never leave.
-  level_reach::Result reach = level_reach::Analyse(SmallLevel({
+  LevelReach::Summary reach = Analyse(SmallLevel({
       "....................WWW",
       ".S..C....C.........WWCW.....D",
       "WWWWWWWWWWWWW.WWWWWWWWWWWWWWWWWWWWWWWWWWWW",
@@ -316,7 +319,7 @@ TEST(LevelCheckReach, FindsDeadEnds) {
       "WWWWWWWWWWWWW.WWWWWWWWWWWWWWWWWWWWWWWWWWWW",
       kFloor,
   });
-  level_reach::Result reach = level_reach::Analyse(shaft);
+  LevelReach::Summary reach = Analyse(shaft);
   EXPECT_TRUE(reach.doorReachable);
   ASSERT_EQ(reach.deadEnds.size(), 1u);
   EXPECT_EQ(reach.deadEnds[0].c, 14);
@@ -324,12 +327,12 @@ TEST(LevelCheckReach, FindsDeadEnds) {
   // Two tiles deep it is only a dip.
   shaft.erase(shaft.begin() + 19);
   shaft.insert(shaft.begin() + 1, shaft[1]);
-  EXPECT_TRUE(level_reach::Analyse(shaft).deadEnds.empty());
+  EXPECT_TRUE(Analyse(shaft).deadEnds.empty());
 }
 
 TEST(LevelCheckReach, AskedForMoreCoinsThanTheWayOffersItFallsShort) {
   // Three coins, two needed, but two of them are behind a three-tile wall.
-  level_reach::Result reach = level_reach::Analyse(SmallLevel({
+  LevelReach::Summary reach = Analyse(SmallLevel({
       "............WWWWWWWWWWWWWW",
       "............W.....C..C...W",
       "............W...WWWWWWWWWW",
@@ -342,8 +345,8 @@ TEST(LevelCheckReach, AskedForMoreCoinsThanTheWayOffersItFallsShort) {
 }
 
 TEST(LevelCheck, FlagsEnemiesBesideTheStart) {
-  EXPECT_EQ(level_reach::EnemiesNearStart(SmallLevel({".S..E........D", kFloor})).size(), 1u);
-  EXPECT_TRUE(level_reach::EnemiesNearStart(SmallLevel({".S........E..D", kFloor})).empty());
+  EXPECT_EQ(level_check::EnemiesNearStart(SmallLevel({".S..E........D", kFloor})).size(), 1u);
+  EXPECT_TRUE(level_check::EnemiesNearStart(SmallLevel({".S........E..D", kFloor})).empty());
 }
 
 }  // namespace

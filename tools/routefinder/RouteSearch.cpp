@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "Copies.h"
-#include "LevelGraph.h"
 #include "Move.h"
 #include "PersonModel.h"
 #include "RouteRun.h"
@@ -22,6 +21,7 @@
 #include "app/GameInstance.h"
 #include "base/Rules.h"
 #include "game/Game.h"
+#include "level/LevelReach.h"
 
 namespace {
 // --- Judging an end state. ---
@@ -46,7 +46,7 @@ constexpr int kMaxLead = 600;       // steps a move may wait for the pace of a p
 constexpr int kReactionSteps = 10;  // a person sees the player stop before the next move
 
 // The standing cell under the middle of the player's feet.
-bool FeetCell(const Player& hero, LevelGraph& graph, int& column, int& row) {
+bool FeetCell(const Player& hero, LevelReach& graph, int& column, int& row) {
   const Sprite* box = hero.CurrentFrame();
   column = static_cast<int>((hero.x + static_cast<float>(box->width) / 2.0f) / rules::kTileSize);
   row = static_cast<int>((hero.y + static_cast<float>(box->height - 1)) / rules::kTileSize);
@@ -57,33 +57,33 @@ bool FeetCell(const Player& hero, LevelGraph& graph, int& column, int& row) {
 // coin still needed weighs kCoinWorth, plus the way through the best next coin
 // on to the door, or the way to the door once the gold is there. Only the
 // level's own coins count: a route must not hang on what an enemy drops.
-double Remaining(RouteRun& run, LevelGraph& graph, int plannedGold) {
+double Remaining(RouteRun& run, LevelReach& graph, int plannedGold) {
   const Player& hero = run.Hero();
   int column = 0;
   int row = 0;
-  if (!FeetCell(hero, graph, column, row)) return LevelGraph::kUnreachable;
+  if (!FeetCell(hero, graph, column, row)) return LevelReach::kUnreachable;
   const Level& level = *run.instance.game->level;
   const int doorColumn = static_cast<int>(level.door->x) / rules::kTileSize;
   const int doorRow = static_cast<int>(level.door->y) / rules::kTileSize;
   const int missing = plannedGold - run.PlacedGold();
   const int coinsNeeded = std::max(0, (missing + rules::kGoldPerCoin - 1) / rules::kGoldPerCoin);
   if (coinsNeeded == 0) return graph.CellDistance(column, row, doorColumn, doorRow);
-  double best = LevelGraph::kUnreachable;
+  double best = LevelReach::kUnreachable;
   for (const PickupItem* coin : run.PlacedCoins()) {
     const int coinColumn = coin->x / rules::kTileSize;
     const int coinRow = coin->y / rules::kTileSize;
     int coinStand = coinRow;
     double onward = graph.StandingCell(coinColumn, coinStand)
                         ? graph.CellDistance(coinColumn, coinStand, doorColumn, doorRow)
-                        : LevelGraph::kUnreachable;
+                        : LevelReach::kUnreachable;
     best = std::min(best, graph.CoinDistance(column, row, coinColumn, coinRow) +
-                              std::min(onward, LevelGraph::kUnreachable / 2));
+                              std::min(onward, LevelReach::kUnreachable / 2));
   }
   return kCoinWorth * (coinsNeeded - 1) + std::min(best, kCoinWorth);
 }
 
 struct Judge {
-  LevelGraph graph;
+  LevelReach graph;
   int plannedGold = 0;  // the door's ask and the spare coins
   size_t enemiesAtStart = 0;
 
@@ -120,7 +120,7 @@ struct Spread {
 // the door both times, or alive and at rest in the same place (on the same
 // stretch of floor, not far apart), with no more health lost and none of the
 // coins the plan took missed.
-bool SamePlace(const MoveEnd& plan, const MoveEnd& variant, const LevelGraph& graph) {
+bool SamePlace(const MoveEnd& plan, const MoveEnd& variant, const LevelReach& graph) {
   if (plan.won) return variant.won;
   return variant.alive && variant.rested && std::fabs(variant.y - plan.y) < 1.0f &&
          std::fabs(variant.x - plan.x) <= kSamePlace && variant.row == plan.row &&
@@ -162,7 +162,7 @@ class Search {
   // Searches until the door or the deadline; false when the level cannot be started.
   bool Run(std::chrono::steady_clock::time_point deadline) {
     if (!run.Start(options.level, options.seed) || !game.level->door) return false;
-    judge = std::make_unique<Judge>(Judge{LevelGraph(game.level->lines),
+    judge = std::make_unique<Judge>(Judge{LevelReach(game.level->lines),
                                           run.GoldNeeded() + kSpareCoins * rules::kGoldPerCoin,
                                           game.enemies.size()});
     for (int i = 0; i < kWarmupSteps; ++i) run.Step();
