@@ -29,34 +29,44 @@ int BusiestWindow(const Route& route) {
   return busiest;
 }
 
-std::string BreaksPersonModel(const Route& route) {
-  struct KeyState {
-    bool down = false;
-    int since = -person::kMinGapSteps;  // step of the key's last change
-  };
-  std::map<RouteKey, KeyState> keys;
-  for (const RouteEvent& event : route.events) {
-    KeyState& key = keys[event.key];
-    if (event.press == key.down)
-      return Describe(event, event.press ? "the key is already down" : "the key is not down");
-    const int least = event.press ? person::kMinGapSteps : person::kMinHoldSteps;
-    if (event.step - key.since < least)
-      return Describe(event, std::to_string(event.step - key.since) + " steps after the last " +
-                                 "change of this key, a person needs " + std::to_string(least));
-    key.down = event.press;
-    key.since = event.step;
-  }
-  if (EventsPerSecond(route) > person::kMaxEventsPerSecond)
-    return std::to_string(EventsPerSecond(route)) + " key changes a second on average";
-  if (BusiestWindow(route) > person::kMaxEventsPerWindow)
-    return std::to_string(BusiestWindow(route)) + " key changes within one second";
+std::string Pace::Add(const RouteEvent& event) {
+  KeyState& key = keys[event.key];
+  if (event.press == key.down)
+    return Describe(event, event.press ? "the key is already down" : "the key is not down");
+  const int least = event.press ? person::kMinGapSteps : person::kMinHoldSteps;
+  if (event.step - key.since < least)
+    return Describe(event, std::to_string(event.step - key.since) + " steps after the last " +
+                               "change of this key, a person needs " + std::to_string(least));
+  key.down = event.press;
+  key.since = event.step;
+  ++count;
+  window.push_back(event.step);
+  while (event.step - window.front() >= person::kWindowSteps) window.pop_front();
+  if (static_cast<int>(window.size()) > person::kMaxEventsPerWindow)
+    return Describe(event, std::to_string(window.size()) + " key changes within one second");
   return "";
 }
 
-Route Jittered(const Route& route, unsigned seed, int spread) {
+std::string Pace::AverageFault(int steps) const {
+  const double perSecond = static_cast<double>(count) / (steps * rules::kStepSeconds);
+  if (perSecond > person::kMaxEventsPerSecond)
+    return std::to_string(perSecond) + " key changes a second on average";
+  return "";
+}
+
+std::string BreaksPersonModel(const Route& route) {
+  Pace pace;
+  for (const RouteEvent& event : route.events) {
+    const std::string fault = pace.Add(event);
+    if (!fault.empty()) return fault;
+  }
+  return pace.AverageFault(route.steps);
+}
+
+Route Jittered(const Route& route, unsigned seed, int error) {
   Route moved = route;
   std::mt19937 random(seed);
-  std::uniform_int_distribution<int> shift(-spread, spread);
+  std::uniform_int_distribution<int> shift(-error, error);
   for (RouteEvent& event : moved.events) event.step = std::max(0, event.step + shift(random));
   // A key is never let go before it was pressed, nor pressed before it was let go.
   std::map<RouteKey, int> lastStep;

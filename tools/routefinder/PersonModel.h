@@ -1,6 +1,9 @@
 #pragma once
 
+#include <deque>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "Route.h"
 #include "base/Rules.h"
@@ -17,6 +20,29 @@ constexpr int kMaxEventsPerWindow = 12;               // presses plus releases i
 constexpr int kTimingErrorSteps = 2;  // every key change may land 16 ms early or late
 }  // namespace person
 
+// A person's pace, fed key changes in step order: a key stays down and up
+// long enough, no more changes fall in one second than a hand makes, and no
+// more on average. The route check and the route search both ask it.
+class Pace {
+ public:
+  // Takes the next key change (its step no earlier than the last one's);
+  // the rule it breaks, or empty.
+  std::string Add(const RouteEvent& event);
+  // The average-rate rule over a route of steps steps; empty when kept.
+  std::string AverageFault(int steps) const;
+  // Key changes taken so far.
+  int Count() const { return count; }
+
+ private:
+  struct KeyState {
+    bool down = false;
+    int since = -person::kMinGapSteps;  // step of the key's last change
+  };
+  std::map<RouteKey, KeyState> keys;
+  std::deque<int> window;  // steps of the changes in the last kWindowSteps steps
+  int count = 0;
+};
+
 // Key changes per second over the whole route (its steps).
 double EventsPerSecond(const Route& route);
 // The most key changes that fall in any kWindowSteps consecutive steps.
@@ -25,7 +51,7 @@ int BusiestWindow(const Route& route);
 // pressed twice or let go while up, too many changes), or empty when nothing.
 std::string BreaksPersonModel(const Route& route);
 // route with every key change moved by a random whole number of steps in
-// -spread..spread (drawn from seed, not from the game's rand()), each key's
+// -error..error (drawn from seed, not from the game's rand()), each key's
 // presses and releases kept in their order, and room for the door to come
 // later by what the moves add up to.
-Route Jittered(const Route& route, unsigned seed, int spread);
+Route Jittered(const Route& route, unsigned seed, int error);

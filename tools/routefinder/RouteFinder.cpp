@@ -1,7 +1,7 @@
 // Finds, checks and shows input routes for the shipped levels by playing the
 // real game. Run it from the run folder; it works in a private copy of the
 // data, so the save is never touched:
-//   ilsmark_routefinder find <level> <route file> [--seed N] [--seconds S] [--jobs J]
+//   ilsmark_routefinder find <level> <route file> [--seed N] [--error E] [--seconds S] [--jobs J]
 //                       [--verbose] [--why]
 //   ilsmark_routefinder replay <route file>
 //   ilsmark_routefinder tolerance <route file>
@@ -144,14 +144,14 @@ RouteOutcome CheckRoute(const Route& route, double& seconds) {
 }
 
 // Replays count copies of route with every key moved at random by up to
-// spread steps (seeds 1 to count); returns the first seed that does not
+// error steps (seeds 1 to count); returns the first seed that does not
 // finish the level, or 0 when all do.
-unsigned FirstFailingSeed(const Route& route, int spread, int count, RouteOutcome& failure) {
+unsigned FirstFailingSeed(const Route& route, int error, int count, RouteOutcome& failure) {
   PrivateRunFolder folder(false);
   QuietConsole quiet;
   Session session(kSearchWindowSide, kSearchWindowSide);
   for (unsigned seed = 1; seed <= static_cast<unsigned>(count); ++seed) {
-    failure = ReplayRoute(Jittered(route, seed, spread), *session.instance);
+    failure = ReplayRoute(Jittered(route, seed, error), *session.instance);
     if (!Finished(failure)) return seed;
   }
   return 0;
@@ -174,16 +174,16 @@ int Tolerance(const std::string& path) {
   Route route;
   if (!Load(path, route)) return 2;
   int survived = 0;
-  for (int spread = 1; spread <= kWidestError; ++spread) {
+  for (int error = 1; error <= kWidestError; ++error) {
     RouteOutcome failure;
-    const unsigned seed = FirstFailingSeed(route, spread, kToleranceVariants, failure);
+    const unsigned seed = FirstFailingSeed(route, error, kToleranceVariants, failure);
     if (seed != 0) {
-      std::printf("timing error of %d steps, seed %u: ", spread, seed);
+      std::printf("timing error of %d steps, seed %u: ", error, seed);
       PrintOutcome(failure);
       break;
     }
-    survived = spread;
-    std::printf("timing error of %d steps: all %d replays finish the level\n", spread,
+    survived = error;
+    std::printf("timing error of %d steps: all %d replays finish the level\n", error,
                 kToleranceVariants);
   }
   std::printf("level %d survives a timing error of +-%d steps (%d ms)\n", route.level, survived,
@@ -251,7 +251,7 @@ int Find(const SearchOptions& options, const std::string& path) {
   }
   RouteOutcome failure;
   const unsigned failingSeed =
-      FirstFailingSeed(route, person::kTimingErrorSteps, kCheckedTimings, failure);
+      FirstFailingSeed(route, options.timingError, kCheckedTimings, failure);
   double seconds = 0.0;
   RouteOutcome outcome = CheckRoute(route, seconds);
   PrintOutcome(outcome);
@@ -259,7 +259,7 @@ int Find(const SearchOptions& options, const std::string& path) {
   if (!Finished(outcome) || failingSeed != 0 || !fault.empty()) {
     WriteRoute(partial, route, "A route that failed its checks.");
     if (failingSeed != 0) {
-      std::printf("with a timing error of up to %d steps, seed %u: ", person::kTimingErrorSteps,
+      std::printf("with a timing error of up to %d steps, seed %u: ", options.timingError,
                   failingSeed);
       PrintOutcome(failure);
     }
@@ -286,7 +286,7 @@ int Find(const SearchOptions& options, const std::string& path) {
 int Usage() {
   std::fprintf(stderr,
                "usage: ilsmark_routefinder find <level> <route file> [--seed N] [--seconds S] "
-               "[--jobs J] [--verbose] [--why]\n"
+               "[--jobs J] [--error E] [--verbose] [--why]\n"
                "       ilsmark_routefinder replay <route file>\n"
                "       ilsmark_routefinder tolerance <route file>\n"
                "       ilsmark_routefinder watch <route file>\n");
@@ -309,6 +309,8 @@ bool ParseFindOptions(int argc, char** argv, SearchOptions& options) {
       options.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
     } else if (option == "--seconds" && i + 1 < argc) {
       options.seconds = std::strtod(argv[++i], nullptr);
+    } else if (option == "--error" && i + 1 < argc) {
+      options.timingError = static_cast<int>(std::strtol(argv[++i], nullptr, 10));
     } else if (option == "--jobs" && i + 1 < argc) {
       options.jobs = static_cast<int>(std::strtol(argv[++i], nullptr, 10));
     } else {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "PersonModel.h"
 #include "Route.h"
 
 class GameInstance;
@@ -18,6 +19,7 @@ struct SearchOptions {
   bool verbose = false;    // one line per place reached on stderr
   bool why = false;        // and one per move refused, saying which timing failed
   int jobs = 1;            // forked copies of the game run at once
+  int timingError = person::kTimingErrorSteps;  // steps every key change may land early or late
 };
 
 // Searches a route through one level that a person can play, by playing the
