@@ -1,6 +1,11 @@
 #include "harness/TestContent.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
+
+#include "base/Rules.h"
+#include "frontend/GameData.h"
 
 namespace harness {
 namespace fs = std::filesystem;
@@ -15,20 +20,33 @@ std::string Room(int columns, int rows, const std::vector<Cell>& cells) {
   return text;
 }
 
-void WriteBitmap(const std::string& path, int width, int height, SDL_Color left,
-                 SDL_Color right) {
+void WriteBitmap(const std::string& path, int width, int height, SDL_Color left, SDL_Color right) {
   SDL_Surface* surface =
       SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
+  if (!surface) {
+    ADD_FAILURE() << "no surface for " << path << ": " << SDL_GetError();
+    return;
+  }
   SDL_Rect leftHalf{0, 0, width / 2, height};
   SDL_Rect rightHalf{width / 2, 0, width - width / 2, height};
   SDL_FillRect(surface, &leftHalf, SDL_MapRGB(surface->format, left.r, left.g, left.b));
   SDL_FillRect(surface, &rightHalf, SDL_MapRGB(surface->format, right.r, right.g, right.b));
-  SDL_SaveBMP(surface, path.c_str());
+  if (SDL_SaveBMP(surface, path.c_str()) != 0)
+    ADD_FAILURE() << "cannot write " << path << ": " << SDL_GetError();
   SDL_FreeSurface(surface);
 }
 
 void WriteBitmap(const std::string& path, int width, int height, SDL_Color colour) {
   WriteBitmap(path, width, height, colour, colour);
+}
+
+std::string FreshSave(const std::string& reached) {
+  std::string text = "Music\n100\nFX\n100\nLevel Reached\n" + reached + "\n";
+  for (int n = 0; n < rules::kLevelCount; ++n) {
+    text += "Level" + std::to_string(n) + " Score\n" + std::to_string(kDefaultScore) + "\n";
+    text += "Level" + std::to_string(n) + " Time\n" + std::to_string(kDefaultTime) + "\n";
+  }
+  return text;
 }
 
 std::string UseOwnAssets(const TempRunFolder& folder) {

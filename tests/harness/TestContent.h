@@ -26,6 +26,10 @@ void WriteBitmap(const std::string& path, int width, int height, SDL_Color left,
 // Writes a 24-bit BMP of one colour.
 void WriteBitmap(const std::string& path, int width, int height, SDL_Color colour);
 
+// A save with every key the game reads and no records yet (the defaults of
+// a first save), "Level Reached" at reached.
+std::string FreshSave(const std::string& reached = "0");
+
 // Replaces the folder's linked assets with an empty folder of its own that
 // holds only the staged font; returns that folder's path.
 std::string UseOwnAssets(const TempRunFolder& folder);

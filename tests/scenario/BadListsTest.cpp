@@ -17,13 +17,13 @@
 namespace {
 using harness::GameSession;
 
-const char* const kSpriteLists[] = {"Resources/Data/PlayerSpriteList.txt",
-                                    "Resources/Data/DumbEnemySpriteList.txt",
-                                    "Resources/Data/StalkerSpriteList.txt",
-                                    "Resources/Data/BirdEnemySpriteList.txt"};
+const char* const kSpriteLists[] = {
+    "Resources/Data/PlayerSpriteList.txt", "Resources/Data/DumbEnemySpriteList.txt",
+    "Resources/Data/StalkerSpriteList.txt", "Resources/Data/BirdEnemySpriteList.txt"};
 const char* const kEffectsList = "Resources/Data/FXList.txt";
-const char* const kSounds[] = {"Music.WAV",    "PlayerJump.WAV", "PlayerShoot.WAV", "EnemyAttack.WAV",
-                               "EnemyDead.WAV", "PlayerDead.WAV", "Pickup.WAV",      "Coin.WAV"};
+const char* const kSounds[] = {"Music.WAV",       "PlayerJump.WAV", "PlayerShoot.WAV",
+                               "EnemyAttack.WAV", "EnemyDead.WAV",  "PlayerDead.WAV",
+                               "Pickup.WAV",      "Coin.WAV"};
 
 // Every cell code: enemies, items, coins, platforms and the door, which is
 // walled in (passing it would store records in the save).
@@ -74,19 +74,22 @@ TEST(BadLists, EveryDamagedListIsPlayedThroughWithItsConsoleLines) {
       {"missing",
        std::nullopt,
        std::nullopt,
-       {"Sprite list 'Resources/Data/PlayerSpriteList.txt' names no frames; the actor is invisible.",
+       {"Sprite list 'Resources/Data/PlayerSpriteList.txt' names no frames; the actor is "
+        "invisible.",
         "Effects list 'Resources/Data/FXList.txt' cannot be read; the game plays no effects."},
        1},
       {"empty",
        std::string(),
        std::string(),
-       {"Sprite list 'Resources/Data/PlayerSpriteList.txt' names no frames; the actor is invisible.",
+       {"Sprite list 'Resources/Data/PlayerSpriteList.txt' names no frames; the actor is "
+        "invisible.",
         "Effects list 'Resources/Data/FXList.txt' names no effects; the game plays no effects."},
        1},
       {"blank lines",
        std::string("\n\nPlayerStand.bmp\n\n"),
        std::string("\nCoin.WAV\n\n"),
-       {"Surface for bitmap 'Resources/Assets/' not loaded!", "Sound 'Resources/Assets/' not loaded"},
+       {"Surface for bitmap 'Resources/Assets/' not loaded!",
+        "Sound 'Resources/Assets/' not loaded"},
        4},
       {"names with spaces",
        std::string(" PlayerStand.bmp\nPlayer Stand.bmp\nPlayerStand.bmp \n"),
@@ -94,7 +97,8 @@ TEST(BadLists, EveryDamagedListIsPlayedThroughWithItsConsoleLines) {
        {"Surface for bitmap 'Resources/Assets/ PlayerStand.bmp' not loaded!",
         "Surface for bitmap 'Resources/Assets/Player Stand.bmp' not loaded!",
         "Surface for bitmap 'Resources/Assets/PlayerStand.bmp ' not loaded!",
-        "Sound 'Resources/Assets/ Coin.WAV' not loaded", "Sound 'Resources/Assets/Pickup.WAV ' not loaded"},
+        "Sound 'Resources/Assets/ Coin.WAV' not loaded",
+        "Sound 'Resources/Assets/Pickup.WAV ' not loaded"},
        3},
       {"names of missing files",
        std::string("NoSuchFrame.bmp\nPlayerStand.bmp\n"),
@@ -107,7 +111,8 @@ TEST(BadLists, EveryDamagedListIsPlayedThroughWithItsConsoleLines) {
        std::string("coin.wav\nCOIN.WAV\n"),
        {"Surface for bitmap 'Resources/Assets/playerstand.bmp' not loaded!",
         "Surface for bitmap 'Resources/Assets/PLAYERSTAND.BMP' not loaded!",
-        "Sound 'Resources/Assets/coin.wav' not loaded", "Sound 'Resources/Assets/COIN.WAV' not loaded"},
+        "Sound 'Resources/Assets/coin.wav' not loaded",
+        "Sound 'Resources/Assets/COIN.WAV' not loaded"},
        2},
       {"duplicates",
        std::string("PlayerStand.bmp\nPlayerStand.bmp\nPlayerRun0.bmp\nPlayerStand.bmp\n"),
@@ -119,7 +124,8 @@ TEST(BadLists, EveryDamagedListIsPlayedThroughWithItsConsoleLines) {
     SCOPED_TRACE(c.what);
     GameSession session(3);
     session.folder.CopyAssets();
-    for (const char* sound : kSounds) session.folder.Write(std::string("Resources/Assets/") + sound, Beep());
+    for (const char* sound : kSounds)
+      session.folder.Write(std::string("Resources/Assets/") + sound, Beep());
     for (const char* list : kSpriteLists) {
       if (c.sprites) {
         session.folder.Write(list, *c.sprites);

@@ -42,7 +42,8 @@ TEST(BadSave, DamagedSavesNeitherStopPlayNorLoseWhatTheyHold) {
        "Music\n99999999999\nFX\n-5\nLevel Reached\n2147483648\nLevel0 Score\n-99999999999\n"
        "Level0 Time\nnone\n",
        false},
-      {"keys twice", "Music\n40\nMusic\n41\nLevel0 Score\n3\nLevel0 Score\n4\nLevel0 Time\n50\n", false},
+      {"keys twice", "Music\n40\nMusic\n41\nLevel0 Score\n3\nLevel0 Score\n4\nLevel0 Time\n50\n",
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

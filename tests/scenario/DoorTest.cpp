@@ -28,16 +28,6 @@ constexpr int kFloorRow = kRows - 2;  // the row the player stands in
 constexpr int kRunSteps = 600;        // enough to cross a short room
 const char* const kSavePath = "Resources/Data/GameData.txt";
 
-// A first save as the game ships it, with "Level Reached" at reached.
-std::string FreshSave(const std::string& reached = "0") {
-  std::string text = "Music\n100\nFX\n100\nLevel Reached\n" + reached + "\n";
-  for (int n = 0; n < 10; ++n) {
-    text += "Level" + std::to_string(n) + " Score\n0\n";
-    text += "Level" + std::to_string(n) + " Time\n9999\n";
-  }
-  return text;
-}
-
 // The start, two coins and the door in one row: running right collects both
 // coins (20 gold; the door asks for 10) and ends in the door.
 std::string CorridorWithDoor() {
@@ -82,7 +72,7 @@ struct DoorTest : testing::Test {
   GameSession session;
   void SetUp() override {
     UseTestArt(session);
-    session.folder.Write(kSavePath, FreshSave());
+    session.folder.Write(kSavePath, harness::FreshSave());
   }
 };
 
@@ -119,7 +109,7 @@ TEST_F(DoorTest, FinishingLevel0StoresItsRecordsUnlocksLevel1AndStartsItAtOnce) 
 
 TEST_F(DoorTest, BelowTheHighestLevelReachedNothingIsLoweredAndWorseRecordsStay) {
   // A value line with a leading blank reads as 5; rewriting it would drop the blank.
-  std::string save = FreshSave(" 5");
+  std::string save = harness::FreshSave(" 5");
   const std::string oldRecords = "Level2 Score\n0\nLevel2 Time\n9999\n";
   save.replace(save.find(oldRecords), oldRecords.size(), "Level2 Score\n90\nLevel2 Time\n0\n");
   session.folder.Write(kSavePath, save);
@@ -136,7 +126,7 @@ TEST_F(DoorTest, BelowTheHighestLevelReachedNothingIsLoweredAndWorseRecordsStay)
 }
 
 TEST_F(DoorTest, FinishingLevel9StoresItsRecordsAndReturnsToTheMenu) {
-  session.folder.Write(kSavePath, FreshSave("9"));
+  session.folder.Write(kSavePath, harness::FreshSave("9"));
   session.menu.levelReached = 9;
   session.WriteLevel(9, CorridorWithDoor());
   fs::remove("Resources/Data/Level10.txt");
@@ -175,7 +165,7 @@ TEST_F(DoorTest, WithTooLittleGoldTheDoorStaysShutAndSaysHowManyCoinsAreMissing)
   session.Release(SDLK_RIGHT);
   ASSERT_TRUE(passedTheDoor);
   EXPECT_EQ(session.menu.levelChoice, 0) << "the door stayed shut";
-  EXPECT_EQ(session.folder.Read(kSavePath), FreshSave()) << "nothing stored";
+  EXPECT_EQ(session.folder.Read(kSavePath), harness::FreshSave()) << "nothing stored";
 
   // The message sits at the door's top-left corner on screen, in white.
   session.Steps(1);
@@ -196,7 +186,7 @@ TEST_F(DoorTest, WithTooLittleGoldTheDoorStaysShutAndSaysHowManyCoinsAreMissing)
 TEST_F(DoorTest, OnlyABetterScoreOrABetterTimeIsWritten) {
   // Blanks before the stored values: a rewrite of a line would drop them.
   const std::string stored = "Level3 Score\n 20\nLevel3 Time\n 5\n";
-  std::string save = FreshSave();
+  std::string save = harness::FreshSave();
   const std::string fresh = "Level3 Score\n0\nLevel3 Time\n9999\n";
   save.replace(save.find(fresh), fresh.size(), stored);
   session.WriteLevel(3, EmptyLevel(5));

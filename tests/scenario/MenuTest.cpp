@@ -27,8 +27,8 @@ namespace fs = std::filesystem;
 using harness::Frame;
 using harness::GameSession;
 using harness::MenuFrame;
-using harness::Tap;
 using harness::ShowsText;
+using harness::Tap;
 using harness::WriteBitmap;
 
 constexpr int kWindowWidth = 1280;

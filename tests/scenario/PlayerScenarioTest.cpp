@@ -17,11 +17,11 @@
 #include "harness/TestContent.h"
 
 namespace {
+using harness::Cell;
 using harness::Frame;
 using harness::GameSession;
-using harness::ShowsText;
-using harness::Cell;
 using harness::Room;
+using harness::ShowsText;
 using harness::WriteBitmap;
 
 constexpr int kWindowWidth = 1280;

@@ -56,9 +56,7 @@ int Stored(const std::string& key) {
 
 TEST(WholeGame, FromTheMainMenuThroughAllTenDoorsAndBackToTheLevelSelect) {
   harness::TempRunFolder folder;
-  std::string save = "Music\n100\nFX\n100\nLevel Reached\n0\n";
   for (int n = 0; n < rules::kLevelCount; ++n) {
-    save += "Level" + std::to_string(n) + " Score\n0\nLevel" + std::to_string(n) + " Time\n9999\n";
     // The start, three coins (the door asks for two) and the door, in one corridor.
     folder.Write("Resources/Data/Level" + std::to_string(n) + ".txt",
                  Room(kColumns, kRows,
@@ -68,7 +66,7 @@ TEST(WholeGame, FromTheMainMenuThroughAllTenDoorsAndBackToTheLevelSelect) {
                        {6, kFloorRow, 'C'},
                        {9 + n, kFloorRow, 'D'}}));
   }
-  folder.Write(kSavePath, save);
+  folder.Write(kSavePath, harness::FreshSave());
   DrainEvents();
   Clock::UseManual(100000);
   ResetFrameTimers();

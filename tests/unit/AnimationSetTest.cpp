@@ -1,29 +1,20 @@
-#include "gfx/AnimationSet.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "gfx/AnimationSet.h"
 #include "harness/Harness.h"
+#include "harness/TestContent.h"
 
 namespace {
-// Writes a plain white BMP of the given size into the (copied) assets folder.
-void WriteAsset(const std::string& name, int width, int height) {
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
-  ASSERT_NE(surface, nullptr);
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 255, 255, 255));
-  ASSERT_EQ(SDL_SaveBMP(surface, ("Resources/Assets/" + name).c_str()), 0) << SDL_GetError();
-  SDL_FreeSurface(surface);
-}
-
 // A run folder with private assets: three frames of different sizes, one
 // with blanks in its name.
 struct ListFolder {
   ListFolder() {
     folder.CopyAssets();
-    WriteAsset("One.bmp", 2, 3);
-    WriteAsset("Two.bmp", 5, 4);
-    WriteAsset("Frame three.bmp", 7, 1);
+    harness::WriteBitmap("Resources/Assets/One.bmp", 2, 3, SDL_Color{255, 255, 255, 255});
+    harness::WriteBitmap("Resources/Assets/Two.bmp", 5, 4, SDL_Color{255, 255, 255, 255});
+    harness::WriteBitmap("Resources/Assets/Frame three.bmp", 7, 1, SDL_Color{255, 255, 255, 255});
   }
   std::vector<std::unique_ptr<Sprite>> Load(const std::string& listText) {
     folder.Write("Resources/Data/TestSpriteList.txt", listText);
@@ -113,8 +104,9 @@ TEST(AnimationSet, MissingOrEmptyListGivesOneInvisibleFrame) {
     EXPECT_EQ(frames[0]->texture, nullptr);
     const std::string listPath =
         text ? "Resources/Data/TestSpriteList.txt" : "Resources/Data/NoSuchSpriteList.txt";
-    EXPECT_NE(printed.find("Sprite list '" + listPath + "' names no frames; the actor is invisible.\n"),
-              std::string::npos)
+    EXPECT_NE(
+        printed.find("Sprite list '" + listPath + "' names no frames; the actor is invisible.\n"),
+        std::string::npos)
         << printed;
     harness::ClearWindow();
     frames[0]->DrawFacing(false, 0, 0);

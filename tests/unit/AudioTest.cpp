@@ -1,5 +1,3 @@
-#include "audio/Audio.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "audio/Audio.h"
 #include "harness/Harness.h"
 
 namespace {

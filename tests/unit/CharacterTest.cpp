@@ -17,20 +17,11 @@
 #include "game/FrameTimers.h"
 #include "harness/GameHarness.h"
 #include "harness/Harness.h"
+#include "harness/TestContent.h"
 #include "level/Level.h"
 
 namespace {
 const char* const kListPath = "Resources/Data/TestSpriteList.txt";
-
-// A plain bitmap of the given size (no magenta, so every pixel shows).
-void WriteBmp(const std::string& path, int width, int height) {
-  SDL_Surface* surface =
-      SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
-  ASSERT_NE(surface, nullptr) << SDL_GetError();
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 40, 160, 90));
-  ASSERT_EQ(SDL_SaveBMP(surface, path.c_str()), 0) << SDL_GetError();
-  SDL_FreeSurface(surface);
-}
 
 // A private run folder with a level grid and a sprite list of frames of the
 // given sizes, used by both the test characters and the player.
@@ -41,7 +32,8 @@ struct World {
     std::string list;
     for (size_t i = 0; i < frameSizes.size(); ++i) {
       std::string name = "TestFrame" + std::to_string(i) + ".bmp";
-      WriteBmp("Resources/Assets/" + name, frameSizes[i].first, frameSizes[i].second);
+      harness::WriteBitmap("Resources/Assets/" + name, frameSizes[i].first, frameSizes[i].second,
+                           SDL_Color{40, 160, 90, 255});
       list += name + "\n";
     }
     session.folder.Write(kListPath, list);

@@ -20,27 +20,19 @@
 #include "game/FrameTimers.h"
 #include "harness/GameHarness.h"
 #include "harness/Harness.h"
+#include "harness/TestContent.h"
 #include "level/Level.h"
 
 namespace {
 const char* const kEnemyList = "Resources/Data/TestEnemyList.txt";
-
-void WriteBmp(const std::string& path, int width, int height) {
-  SDL_Surface* surface =
-      SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
-  ASSERT_NE(surface, nullptr) << SDL_GetError();
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 200, 60, 60));
-  ASSERT_EQ(SDL_SaveBMP(surface, path.c_str()), 0) << SDL_GetError();
-  SDL_FreeSurface(surface);
-}
 
 // A private run folder with a built level, a 24 x 30 player and 32 x 32
 // frames for every enemy kind.
 struct Arena {
   explicit Arena(const std::vector<std::string>& grid) {
     session.folder.CopyAssets();
-    WriteBmp("Resources/Assets/TestPlayer.bmp", 24, 30);
-    WriteBmp("Resources/Assets/TestEnemy.bmp", 32, 32);
+    harness::WriteBitmap("Resources/Assets/TestPlayer.bmp", 24, 30, SDL_Color{200, 60, 60, 255});
+    harness::WriteBitmap("Resources/Assets/TestEnemy.bmp", 32, 32, SDL_Color{200, 60, 60, 255});
     session.folder.Write("Resources/Data/PlayerSpriteList.txt", "TestPlayer.bmp\n");
     for (const char* list : {"DumbEnemy", "Stalker", "BirdEnemy", "TestEnemy"})
       session.folder.Write(std::string("Resources/Data/") + list + "SpriteList.txt",

@@ -1,9 +1,8 @@
-#include "app/Input.h"
-
 #include <gtest/gtest.h>
 
 #include <cstddef>
 
+#include "app/Input.h"
 #include "harness/Harness.h"
 
 using harness::KeyDown;
@@ -138,9 +137,9 @@ TEST(Input, ShiftAndCapsLockActAsThePlainLetter) {
 }
 
 TEST(Input, OtherKeysChangeNothing) {
-  const SDL_Keycode others[] = {SDLK_RETURN, SDLK_SPACE, SDLK_w,      SDLK_a,     SDLK_s,
-                                SDLK_d,      SDLK_KP_8,  SDLK_KP_2,   SDLK_KP_4,  SDLK_KP_6,
-                                SDLK_KP_ENTER, SDLK_LSHIFT, SDLK_CAPSLOCK, SDLK_TAB, SDLK_y};
+  const SDL_Keycode others[] = {SDLK_RETURN,   SDLK_SPACE,  SDLK_w,        SDLK_a,    SDLK_s,
+                                SDLK_d,        SDLK_KP_8,   SDLK_KP_2,     SDLK_KP_4, SDLK_KP_6,
+                                SDLK_KP_ENTER, SDLK_LSHIFT, SDLK_CAPSLOCK, SDLK_TAB,  SDLK_y};
   for (SDL_Keycode key : others) {
     SCOPED_TRACE(SDL_GetKeyName(key));
     Input input;

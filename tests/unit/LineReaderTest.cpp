@@ -1,10 +1,9 @@
-#include "base/LineReader.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "base/LineReader.h"
 #include "harness/Harness.h"
 
 namespace {

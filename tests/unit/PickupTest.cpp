@@ -14,27 +14,20 @@
 #include "game/FrameTimers.h"
 #include "harness/GameHarness.h"
 #include "harness/Harness.h"
+#include "harness/TestContent.h"
 #include "level/Level.h"
 
 namespace {
-
-void WriteBmp(const std::string& path, int width, int height) {
-  SDL_Surface* surface =
-      SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
-  ASSERT_NE(surface, nullptr) << SDL_GetError();
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 230, 200, 40));
-  ASSERT_EQ(SDL_SaveBMP(surface, path.c_str()), 0) << SDL_GetError();
-  SDL_FreeSurface(surface);
-}
 
 // A private run folder with an open room, a 24 x 30 player standing in it
 // and 32 x 32 item bitmaps.
 struct Room {
   Room() {
     session.folder.CopyAssets();
-    WriteBmp("Resources/Assets/TestPlayer.bmp", 24, 30);
+    harness::WriteBitmap("Resources/Assets/TestPlayer.bmp", 24, 30, SDL_Color{230, 200, 40, 255});
     for (const char* item : {"Coin", "HealthPack", "AttackCharge"})
-      WriteBmp(std::string("Resources/Assets/") + item + ".bmp", 32, 32);
+      harness::WriteBitmap(std::string("Resources/Assets/") + item + ".bmp", 32, 32,
+                           SDL_Color{230, 200, 40, 255});
     session.folder.Write("Resources/Data/PlayerSpriteList.txt", "TestPlayer.bmp\n");
     session.folder.Write(
         "Resources/Data/Level0.txt",

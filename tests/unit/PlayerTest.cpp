@@ -13,17 +13,17 @@
 #include "actors/Bullet.h"
 #include "actors/Player.h"
 #include "harness/GameHarness.h"
-#include "harness/TestContent.h"
 #include "harness/Screen.h"
+#include "harness/TestContent.h"
 
 namespace {
 namespace fs = std::filesystem;
-using harness::Frame;
 using harness::Cell;
+using harness::Frame;
 using harness::GameSession;
 using harness::Room;
-using harness::WriteBitmap;
 using harness::ShowsText;
+using harness::WriteBitmap;
 
 constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 720;

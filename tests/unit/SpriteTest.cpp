@@ -1,10 +1,9 @@
-#include "gfx/Sprite.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
+#include "gfx/Sprite.h"
 #include "harness/Harness.h"
 
 namespace {
@@ -12,7 +11,7 @@ struct Rgb {
   Uint8 r, g, b;
 };
 
-constexpr Rgb kMagenta{255, 0, 255};     // the transparent colour
+constexpr Rgb kMagenta{255, 0, 255};      // the transparent colour
 constexpr Rgb kNearMagenta{254, 0, 255};  // one step off: drawn
 constexpr Rgb kRed{200, 0, 0};
 constexpr Rgb kGreen{0, 200, 0};
@@ -22,7 +21,8 @@ constexpr Rgb kWhite{255, 255, 255};
 // Writes a 24-bit BMP (as the asset generator does) whose rows are given
 // top to bottom.
 void WriteBmp(const std::string& path, int width, int height, const Rgb* pixels) {
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
+  SDL_Surface* surface =
+      SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
   ASSERT_NE(surface, nullptr) << SDL_GetError();
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -44,8 +44,8 @@ void ExpectPixel(int x, int y, Rgb want) {
   SDL_Color got = harness::PixelAt(x, y);
   EXPECT_TRUE(got.r == want.r && got.g == want.g && got.b == want.b)
       << "pixel (" << x << ", " << y << ") is (" << int(got.r) << ", " << int(got.g) << ", "
-      << int(got.b) << "), expected (" << int(want.r) << ", " << int(want.g) << ", "
-      << int(want.b) << ")";
+      << int(got.b) << "), expected (" << int(want.r) << ", " << int(want.g) << ", " << int(want.b)
+      << ")";
 }
 
 constexpr Rgb kBlack{0, 0, 0};

@@ -1,5 +1,3 @@
-#include "gfx/TextRenderer.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <string>
 
 #include "base/Clock.h"
+#include "gfx/TextRenderer.h"
 #include "harness/Harness.h"
 
 namespace {

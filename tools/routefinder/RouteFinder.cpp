@@ -28,6 +28,7 @@
 #include <thread>
 
 #include "PersonModel.h"
+#include "PrivateRunFolder.h"
 #include "Route.h"
 #include "RouteRun.h"
 #include "RouteSearch.h"
@@ -43,36 +44,6 @@ constexpr int kSearchWindowSide = 64;   // pixels; the search only needs the gam
 constexpr int kToleranceVariants = 20;  // replays per timing error when measuring tolerance
 constexpr int kWidestError = 12;        // steps; tolerance stops looking here
 constexpr int kWatchEndMs = 1500;       // the door's frame stays a moment before the window closes
-
-// A private copy of the run folder's data (the assets are linked, the font
-// only when asked for), made the working directory for the object's life, so
-// the door's writes land in the copy.
-class PrivateRunFolder {
- public:
-  explicit PrivateRunFolder(bool withFont) : previous(fs::current_path()) {
-    char pattern[] = "/tmp/ilsmark-routes-XXXXXX";
-    path = mkdtemp(pattern);
-    fs::create_directories(path / "Resources/Assets");
-    fs::copy(previous / "Resources/Data", path / "Resources/Data", fs::copy_options::recursive);
-    for (const auto& entry : fs::directory_iterator(previous / "Resources/Assets")) {
-      if (!withFont && entry.path().extension() == ".ttf") continue;
-      fs::create_symlink(fs::absolute(entry.path()),
-                         path / "Resources/Assets" / entry.path().filename());
-    }
-    fs::current_path(path);
-  }
-  ~PrivateRunFolder() {
-    fs::current_path(previous);
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-  PrivateRunFolder(const PrivateRunFolder&) = delete;
-  PrivateRunFolder& operator=(const PrivateRunFolder&) = delete;
-
- private:
-  fs::path previous;
-  fs::path path;
-};
 
 // A window, its renderer and a running game on them; sound only when asked.
 struct Session {
