@@ -18,8 +18,9 @@ Step ParseNoteStep(const TextSource& source, const TextLine& line, const std::st
     return step;
   }
   if (!ParseNoteName(word, step.midi)) {
-    throw ContentError(source.name, line.number,
-                       "'" + word + "' is not a note (such as A4, C#5, Bb3), '-' (hold) or '.' (rest)");
+    throw ContentError(
+        source.name, line.number,
+        "'" + word + "' is not a note (such as A4, C#5, Bb3), '-' (hold) or '.' (rest)");
   }
   step.kind = Step::Kind::Note;
   return step;
@@ -30,8 +31,8 @@ Step ParseDrumStep(const TextSource& source, const TextLine& line, const std::st
   Step step;
   if (word == "." || word == "-") return step;
   for (char key : word) {
-    const bool known = std::any_of(drums.begin(), drums.end(),
-                                   [key](const Drum& d) { return d.key == key; });
+    const bool known =
+        std::any_of(drums.begin(), drums.end(), [key](const Drum& d) { return d.key == key; });
     if (!known) {
       throw ContentError(source.name, line.number,
                          std::string("'") + key + "' in '" + word + "' is not a drum of this song");
@@ -70,13 +71,24 @@ void FinishPattern(const TextSource& source, Pattern& pattern) {
 
 }  // namespace
 
-Song ParseSong(const TextSource& source) {
-  Song song;
-  Block block = Block::None;
-  Layer* layer = nullptr;  // the drum layer being filled, when inside a drum block
-  std::vector<const TextLine*> songLines;
+namespace {
+// Reads a song's lines one at a time: block openers, song-wide settings
+// and the lines inside the open block.
+class SongParser {
+ public:
+  explicit SongParser(const TextSource& source) : source(source) {}
 
-  auto closeBlock = [&]() {
+  Song Parse() {
+    for (const TextLine& line : source.lines) {
+      if (!OpensBlock(line)) ReadLine(line);
+    }
+    CloseBlock();
+    ResolveOrder();
+    return song;
+  }
+
+ private:
+  void CloseBlock() {
     if (block == Block::Drum) {
       if (!layer) {
         throw ContentError(source.name, song.drums.back().line,
@@ -88,149 +100,190 @@ Song ParseSong(const TextSource& source) {
     }
     block = Block::None;
     layer = nullptr;
-  };
+  }
 
-  for (const TextLine& line : source.lines) {
+  // Opens an instrument, drum or pattern block, or notes a song line; false
+  // for any other line.
+  bool OpensBlock(const TextLine& line) {
     const std::string& keyword = line.words[0];
-
-    // Block openers and song-wide settings.
     if (keyword == "instrument") {
-      closeBlock();
-      ExpectArguments(source, line, 1);
-      const std::string& name = line.words[1];
-      if (name == kDrumTrack || FindInstrument(song, name)) {
-        throw ContentError(source.name, line.number,
-                           "instrument name '" + name + "' is already taken");
-      }
-      song.instruments.push_back(Instrument{});
-      song.instruments.back().name = name;
-      block = Block::Instrument;
-      continue;
-    }
-    if (keyword == "drum") {
-      closeBlock();
-      ExpectArguments(source, line, 1);
-      const std::string& key = line.words[1];
-      if (key.size() != 1 || key == "." || key == "-" || key == "|") {
-        throw ContentError(source.name, line.number,
-                           "a drum is named by one character other than '.', '-' and '|'");
-      }
-      for (const Drum& d : song.drums) {
-        if (d.key == key[0]) {
-          throw ContentError(source.name, line.number, "drum '" + key + "' is already defined");
-        }
-      }
-      song.drums.push_back(Drum{});
-      song.drums.back().key = key[0];
-      song.drums.back().line = line.number;
-      block = Block::Drum;
-      continue;
-    }
-    if (keyword == "pattern") {
-      closeBlock();
-      ExpectArguments(source, line, 1);
-      for (const Pattern& p : song.patterns) {
-        if (p.name == line.words[1]) {
-          throw ContentError(source.name, line.number,
-                             "pattern '" + line.words[1] + "' is already defined");
-        }
-      }
-      song.patterns.push_back(Pattern{});
-      song.patterns.back().name = line.words[1];
-      song.patterns.back().line = line.number;
-      block = Block::Pattern;
-      continue;
-    }
-    if (keyword == "song") {
-      closeBlock();
+      CloseBlock();
+      OpenInstrument(line);
+    } else if (keyword == "drum") {
+      CloseBlock();
+      OpenDrum(line);
+    } else if (keyword == "pattern") {
+      CloseBlock();
+      OpenPattern(line);
+    } else if (keyword == "song") {
+      CloseBlock();
       if (line.words.size() < 2) {
         throw ContentError(source.name, line.number, "'song' lists one or more pattern names");
       }
       songLines.push_back(&line);  // resolved at the end: patterns may follow
-      continue;
+    } else {
+      return false;
     }
-    if (block == Block::None) {
-      if (keyword == "tempo") {
-        ExpectArguments(source, line, 1);
-        song.tempo = ParseNumber(source, line, line.words[1], 30.0, 400.0);
-      } else if (keyword == "steps") {
-        ExpectArguments(source, line, 1);
-        song.stepsPerBeat = ParseInteger(source, line, line.words[1], 1, 16);
-      } else if (keyword == "channels") {
-        ExpectArguments(source, line, 1);
-        song.channels = ParseInteger(source, line, line.words[1], 1, 2);
-      } else if (keyword == "peak") {
-        ExpectArguments(source, line, 1);
-        song.peak = ParseNumber(source, line, line.words[1], 0.05, 1.0);
-      } else {
-        throw ContentError(source.name, line.number,
-                           "unknown keyword '" + keyword +
-                               "' (expected tempo, steps, channels, peak, instrument, drum, "
-                               "pattern or song)");
-      }
-      continue;
-    }
+    return true;
+  }
 
-    // Lines inside a block.
-    if (block == Block::Instrument) {
-      Instrument& instrument = song.instruments.back();
-      if (keyword == "transpose") {
-        ExpectArguments(source, line, 1);
-        instrument.transpose = ParseInteger(source, line, line.words[1], -48, 48);
-      } else if (keyword == "echo") {
-        ExpectArguments(source, line, 2);
-        instrument.echoDelay = ParseNumber(source, line, line.words[1], 0.01, 2.0);
-        instrument.echoLevel = ParseNumber(source, line, line.words[2], 0.0, 1.0);
-      } else if (!ParseVoiceSetting(source, line, instrument.voice)) {
+  void OpenInstrument(const TextLine& line) {
+    ExpectArguments(source, line, 1);
+    const std::string& name = line.words[1];
+    if (name == kDrumTrack || FindInstrument(song, name)) {
+      throw ContentError(source.name, line.number,
+                         "instrument name '" + name + "' is already taken");
+    }
+    song.instruments.push_back(Instrument{});
+    song.instruments.back().name = name;
+    block = Block::Instrument;
+  }
+
+  void OpenDrum(const TextLine& line) {
+    ExpectArguments(source, line, 1);
+    const std::string& key = line.words[1];
+    if (key.size() != 1 || key == "." || key == "-" || key == "|") {
+      throw ContentError(source.name, line.number,
+                         "a drum is named by one character other than '.', '-' and '|'");
+    }
+    for (const Drum& d : song.drums) {
+      if (d.key == key[0]) {
+        throw ContentError(source.name, line.number, "drum '" + key + "' is already defined");
+      }
+    }
+    song.drums.push_back(Drum{});
+    song.drums.back().key = key[0];
+    song.drums.back().line = line.number;
+    block = Block::Drum;
+  }
+
+  void OpenPattern(const TextLine& line) {
+    ExpectArguments(source, line, 1);
+    for (const Pattern& p : song.patterns) {
+      if (p.name == line.words[1]) {
         throw ContentError(source.name, line.number,
-                           "unknown instrument keyword '" + keyword + "'");
+                           "pattern '" + line.words[1] + "' is already defined");
       }
-    } else if (block == Block::Drum) {
-      Drum& drum = song.drums.back();
-      if (keyword == "layer") {
-        ExpectArguments(source, line, 0);
-        if (layer) CheckLayer(source, *layer);
-        drum.layers.emplace_back();
-        layer = &drum.layers.back();
-        layer->line = line.number;
-      } else if (!layer) {
-        throw ContentError(source.name, line.number,
-                           "'" + keyword + "' before the drum's first 'layer'");
-      } else if (!ParseLayerSetting(source, line, *layer)) {
-        throw ContentError(source.name, line.number, "unknown drum keyword '" + keyword + "'");
-      }
-    } else if (block == Block::Pattern) {
-      Pattern& pattern = song.patterns.back();
-      const bool isDrums = keyword == kDrumTrack;
-      if (!isDrums && !FindInstrument(song, keyword)) {
-        throw ContentError(source.name, line.number,
-                           "'" + keyword + "' is neither an instrument of this song nor 'drums'");
-      }
-      std::vector<Step>& track = pattern.tracks[keyword];
-      for (size_t w = 1; w < line.words.size(); ++w) {
-        const std::string& word = line.words[w];
-        if (word == "|") continue;  // bar line, for the reader's eye only
-        track.push_back(isDrums ? ParseDrumStep(source, line, word, song.drums)
-                                : ParseNoteStep(source, line, word));
-      }
+    }
+    song.patterns.push_back(Pattern{});
+    song.patterns.back().name = line.words[1];
+    song.patterns.back().line = line.number;
+    block = Block::Pattern;
+  }
+
+  void ReadLine(const TextLine& line) {
+    switch (block) {
+      case Block::None:
+        ReadSetting(line);
+        break;
+      case Block::Instrument:
+        ReadInstrumentLine(line);
+        break;
+      case Block::Drum:
+        ReadDrumLine(line);
+        break;
+      case Block::Pattern:
+        ReadPatternLine(line);
+        break;
     }
   }
-  closeBlock();
 
-  for (const TextLine* line : songLines) {
-    for (size_t w = 1; w < line->words.size(); ++w) {
-      const std::string& name = line->words[w];
-      const auto found = std::find_if(song.patterns.begin(), song.patterns.end(),
-                                      [&name](const Pattern& p) { return p.name == name; });
-      if (found == song.patterns.end()) {
-        throw ContentError(source.name, line->number, "no pattern named '" + name + "'");
-      }
-      song.order.push_back(static_cast<size_t>(found - song.patterns.begin()));
+  void ReadSetting(const TextLine& line) {
+    const std::string& keyword = line.words[0];
+    if (keyword == "tempo") {
+      ExpectArguments(source, line, 1);
+      song.tempo = ParseNumber(source, line, line.words[1], 30.0, 400.0);
+    } else if (keyword == "steps") {
+      ExpectArguments(source, line, 1);
+      song.stepsPerBeat = ParseInteger(source, line, line.words[1], 1, 16);
+    } else if (keyword == "channels") {
+      ExpectArguments(source, line, 1);
+      song.channels = ParseInteger(source, line, line.words[1], 1, 2);
+    } else if (keyword == "peak") {
+      ExpectArguments(source, line, 1);
+      song.peak = ParseNumber(source, line, line.words[1], 0.05, 1.0);
+    } else {
+      throw ContentError(source.name, line.number,
+                         "unknown keyword '" + keyword +
+                             "' (expected tempo, steps, channels, peak, instrument, drum, "
+                             "pattern or song)");
     }
   }
-  if (song.order.empty()) throw ContentError(source.name, 0, "no 'song' line: nothing to play");
-  return song;
-}
+
+  void ReadInstrumentLine(const TextLine& line) {
+    const std::string& keyword = line.words[0];
+    Instrument& instrument = song.instruments.back();
+    if (keyword == "transpose") {
+      ExpectArguments(source, line, 1);
+      instrument.transpose = ParseInteger(source, line, line.words[1], -48, 48);
+    } else if (keyword == "echo") {
+      ExpectArguments(source, line, 2);
+      instrument.echoDelay = ParseNumber(source, line, line.words[1], 0.01, 2.0);
+      instrument.echoLevel = ParseNumber(source, line, line.words[2], 0.0, 1.0);
+    } else if (!ParseVoiceSetting(source, line, instrument.voice)) {
+      throw ContentError(source.name, line.number, "unknown instrument keyword '" + keyword + "'");
+    }
+  }
+
+  void ReadDrumLine(const TextLine& line) {
+    const std::string& keyword = line.words[0];
+    Drum& drum = song.drums.back();
+    if (keyword == "layer") {
+      ExpectArguments(source, line, 0);
+      if (layer) CheckLayer(source, *layer);
+      drum.layers.emplace_back();
+      layer = &drum.layers.back();
+      layer->line = line.number;
+    } else if (!layer) {
+      throw ContentError(source.name, line.number,
+                         "'" + keyword + "' before the drum's first 'layer'");
+    } else if (!ParseLayerSetting(source, line, *layer)) {
+      throw ContentError(source.name, line.number, "unknown drum keyword '" + keyword + "'");
+    }
+  }
+
+  void ReadPatternLine(const TextLine& line) {
+    const std::string& keyword = line.words[0];
+    Pattern& pattern = song.patterns.back();
+    const bool isDrums = keyword == kDrumTrack;
+    if (!isDrums && !FindInstrument(song, keyword)) {
+      throw ContentError(source.name, line.number,
+                         "'" + keyword + "' is neither an instrument of this song nor 'drums'");
+    }
+    std::vector<Step>& track = pattern.tracks[keyword];
+    for (size_t w = 1; w < line.words.size(); ++w) {
+      const std::string& word = line.words[w];
+      if (word == "|") continue;  // bar line, for the reader's eye only
+      track.push_back(isDrums ? ParseDrumStep(source, line, word, song.drums)
+                              : ParseNoteStep(source, line, word));
+    }
+  }
+
+  // The song lines' pattern names, in order.
+  void ResolveOrder() {
+    for (const TextLine* line : songLines) {
+      for (size_t w = 1; w < line->words.size(); ++w) {
+        const std::string& name = line->words[w];
+        const auto found = std::find_if(song.patterns.begin(), song.patterns.end(),
+                                        [&name](const Pattern& p) { return p.name == name; });
+        if (found == song.patterns.end()) {
+          throw ContentError(source.name, line->number, "no pattern named '" + name + "'");
+        }
+        song.order.push_back(static_cast<size_t>(found - song.patterns.begin()));
+      }
+    }
+    if (song.order.empty()) throw ContentError(source.name, 0, "no 'song' line: nothing to play");
+  }
+
+  const TextSource& source;
+  Song song;
+  Block block = Block::None;
+  Layer* layer = nullptr;  // the drum layer being filled, when inside a drum block
+  std::vector<const TextLine*> songLines;
+};
+}  // namespace
+
+Song ParseSong(const TextSource& source) { return SongParser(source).Parse(); }
 
 double StepSeconds(const Song& song) { return 60.0 / (song.tempo * song.stepsPerBeat); }
 
