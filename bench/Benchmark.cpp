@@ -142,6 +142,16 @@ void EndText() {
 }  // namespace
 
 class Level;
+// One tile test, counted with the allocations it made.
+template <typename Test>
+bool CountTileTest(Test real, const Level* level, int a, int b, int c) {
+  const long before = AllocationCount();
+  const bool result = real(level, a, b, c);
+  counters.tileAllocations += AllocationCount() - before;
+  ++counters.tileCalls;
+  return result;
+}
+
 extern "C" {
 int __real_SDL_RenderCopy(SDL_Renderer*, SDL_Texture*, const SDL_Rect*, const SDL_Rect*);
 int __real_SDL_RenderCopyEx(SDL_Renderer*, SDL_Texture*, const SDL_Rect*, const SDL_Rect*, double,
@@ -220,25 +230,13 @@ bool __real__ZNK5Level12WallInColumnEiii(const Level*, int, int, int);
 bool __real__ZNK5Level9WallInRowEiii(const Level*, int, int, int);
 bool __real__ZNK5Level13PlatformInRowEiii(const Level*, int, int, int);
 bool __wrap__ZNK5Level12WallInColumnEiii(const Level* level, int a, int b, int c) {
-  const long before = AllocationCount();
-  const bool result = __real__ZNK5Level12WallInColumnEiii(level, a, b, c);
-  counters.tileAllocations += AllocationCount() - before;
-  ++counters.tileCalls;
-  return result;
+  return CountTileTest(__real__ZNK5Level12WallInColumnEiii, level, a, b, c);
 }
 bool __wrap__ZNK5Level9WallInRowEiii(const Level* level, int a, int b, int c) {
-  const long before = AllocationCount();
-  const bool result = __real__ZNK5Level9WallInRowEiii(level, a, b, c);
-  counters.tileAllocations += AllocationCount() - before;
-  ++counters.tileCalls;
-  return result;
+  return CountTileTest(__real__ZNK5Level9WallInRowEiii, level, a, b, c);
 }
 bool __wrap__ZNK5Level13PlatformInRowEiii(const Level* level, int a, int b, int c) {
-  const long before = AllocationCount();
-  const bool result = __real__ZNK5Level13PlatformInRowEiii(level, a, b, c);
-  counters.tileAllocations += AllocationCount() - before;
-  ++counters.tileCalls;
-  return result;
+  return CountTileTest(__real__ZNK5Level13PlatformInRowEiii, level, a, b, c);
 }
 }
 

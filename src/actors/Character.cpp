@@ -17,6 +17,23 @@ constexpr int kDefaultFrameDelay = 100;   // milliseconds between animation fram
 float AddDouble(float value, double delta) {
   return static_cast<float>(static_cast<double>(value) + delta);
 }
+
+// Moves coordinate by step pixels at a time (step's sign is the way) until
+// distance is covered, or until blocked() says the last step went into a
+// wall, which is then taken back.
+template <typename Blocked>
+void StepUntilBlocked(float& coordinate, double step, float distance, Blocked blocked) {
+  float moved = 0.0f;
+  if (distance <= 0.0f) return;
+  do {
+    coordinate = AddDouble(coordinate, step);
+    if (blocked()) {
+      coordinate = AddDouble(coordinate, -step);
+      return;
+    }
+    moved = AddDouble(moved, std::fabs(step));
+  } while (distance > moved);
+}
 }  // namespace
 
 Character::Character(SDL_Renderer* renderer, Level* level, const std::string& spriteListPath,
@@ -95,42 +112,15 @@ void Character::ChangeHealth(int delta) {
 // --- Movement in sub-steps of deltaSeconds pixels. ---
 
 void Character::MoveLeft() {
-  float moved = 0.0f;
-  if (leftSpeed <= 0.0f) return;
-  do {
-    x = AddDouble(x, -deltaSeconds);
-    if (WallAtLeftEdge()) {
-      x = AddDouble(x, deltaSeconds);
-      return;
-    }
-    moved = AddDouble(moved, deltaSeconds);
-  } while (leftSpeed > moved);
+  StepUntilBlocked(x, -deltaSeconds, leftSpeed, [this] { return WallAtLeftEdge(); });
 }
 
 void Character::MoveRight() {
-  float moved = 0.0f;
-  if (rightSpeed <= 0.0f) return;
-  do {
-    x = AddDouble(x, deltaSeconds);
-    if (WallAtRightEdge()) {
-      x = AddDouble(x, -deltaSeconds);
-      return;
-    }
-    moved = AddDouble(moved, deltaSeconds);
-  } while (rightSpeed > moved);
+  StepUntilBlocked(x, deltaSeconds, rightSpeed, [this] { return WallAtRightEdge(); });
 }
 
 void Character::MoveUp(float distance) {
-  float moved = 0.0f;
-  if (distance <= 0.0f) return;
-  do {
-    y = AddDouble(y, -deltaSeconds);
-    if (WallAtHead()) {
-      y = AddDouble(y, deltaSeconds);
-      return;
-    }
-    moved = AddDouble(moved, deltaSeconds);
-  } while (distance > moved);
+  StepUntilBlocked(y, -deltaSeconds, distance, [this] { return WallAtHead(); });
 }
 
 void Character::MoveDown(float distance, bool unitSteps) {

@@ -7,29 +7,26 @@ struct KeySlot {
   bool* held = nullptr;
 };
 
-// Letter keys arrive as SDL's lower-case keycodes whatever Shift or Caps Lock
-// say, so the modifier state never needs to be looked at.
+// The watched keys with their flag and latch. Letter keys arrive as SDL's
+// lower-case keycodes whatever Shift or Caps Lock say, so the modifier state
+// never needs to be looked at.
+struct Binding {
+  SDL_Keycode key;
+  bool Input::*flag;
+  bool Input::*held;
+};
+constexpr Binding kBindings[] = {
+    {SDLK_ESCAPE, &Input::escape, &Input::escapeHeld}, {SDLK_UP, &Input::up, &Input::upHeld},
+    {SDLK_DOWN, &Input::down, &Input::downHeld},       {SDLK_LEFT, &Input::left, &Input::leftHeld},
+    {SDLK_RIGHT, &Input::right, &Input::rightHeld},    {SDLK_x, &Input::keyX, &Input::keyXHeld},
+    {SDLK_z, &Input::keyZ, &Input::keyZHeld},          {SDLK_r, &Input::keyR, &Input::keyRHeld},
+};
+
 KeySlot SlotFor(Input& input, SDL_Keycode key) {
-  switch (key) {
-    case SDLK_ESCAPE:
-      return {&input.escape, &input.escapeHeld};
-    case SDLK_UP:
-      return {&input.up, &input.upHeld};
-    case SDLK_DOWN:
-      return {&input.down, &input.downHeld};
-    case SDLK_LEFT:
-      return {&input.left, &input.leftHeld};
-    case SDLK_RIGHT:
-      return {&input.right, &input.rightHeld};
-    case SDLK_x:
-      return {&input.keyX, &input.keyXHeld};
-    case SDLK_z:
-      return {&input.keyZ, &input.keyZHeld};
-    case SDLK_r:
-      return {&input.keyR, &input.keyRHeld};
-    default:
-      return {};
+  for (const Binding& binding : kBindings) {
+    if (binding.key == key) return {&(input.*binding.flag), &(input.*binding.held)};
   }
+  return {};
 }
 }  // namespace
 

@@ -16,8 +16,6 @@ class Shell {
   // Teardown: the game (menu, game, audio, event holder, input, text), then
   // renderer and window.
   ~Shell();
-  Shell(const Shell&) = delete;
-  Shell& operator=(const Shell&) = delete;
 
   // Runs the loop until Escape or the menu's quit in menu mode.
   void Run();

@@ -469,9 +469,19 @@ void LevelReach::Tour(int start, const std::vector<int>& startSwept) {
   summary.coinsReachable = countOf(any);
   for (int k = 0; k < comps; ++k) summary.standingCells += static_cast<int>(members[k].size());
 
-  // Dead ends: places the player can get to but never get out of towards
-  // the door. Successors have lower numbers, so go upwards.
+  FindDeadEnds(comp, members, hasDoor);
+  for (size_t i = 0; i < coinCount; ++i)
+    if (!any[i]) summary.unreachableCoins.push_back(coinCells[i]);
+}
+
+// Dead ends: places the player can get to but never get out of towards the
+// door. Successors have lower numbers, so the groups are gone through upwards.
+void LevelReach::FindDeadEnds(const std::vector<int>& comp,
+                              const std::vector<std::vector<int>>& members,
+                              const std::vector<char>& hasDoor) {
+  const int comps = static_cast<int>(members.size());
   std::vector<char> leads(comps, 0);
+  std::vector<char> ignored(coinCells.size(), 0);
   for (int k = 0; k < comps; ++k) {
     leads[k] = hasDoor[k];
     for (int v : members[k]) {
@@ -479,7 +489,6 @@ void LevelReach::Tour(int start, const std::vector<int>& startSwept) {
         const int target = comp[move.to];
         if (target == k) continue;
         bool door = false;
-        std::vector<char> ignored(coinCount, 0);
         Collect(move.swept, ignored, door);
         if (door || leads[target]) leads[k] = 1;
       }
@@ -489,8 +498,6 @@ void LevelReach::Tour(int start, const std::vector<int>& startSwept) {
     if (leads[k]) continue;
     for (int v : members[k]) summary.deadEnds.push_back({v % columns, v / columns});
   }
-  for (size_t i = 0; i < coinCount; ++i)
-    if (!any[i]) summary.unreachableCoins.push_back(coinCells[i]);
 }
 
 // --- Distances. ---

@@ -124,6 +124,8 @@ class LevelReach {
   void Collect(const std::vector<int>& cells, std::vector<char>& coins, bool& door) const;
   std::vector<int> Components(int start, int& count) const;
   void Tour(int start, const std::vector<int>& startSwept);
+  void FindDeadEnds(const std::vector<int>& comp, const std::vector<std::vector<int>>& members,
+                    const std::vector<char>& hasDoor);
 
   // --- Distances.
   std::vector<double> DistancesTo(const std::vector<std::pair<int, double>>& goals) const;

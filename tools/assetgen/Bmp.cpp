@@ -32,7 +32,7 @@ std::vector<uint8_t> EncodeBmp(const Image& image) {
   PutU32(out, kInfoHeaderSize);
   PutU32(out, static_cast<uint32_t>(image.width));
   PutU32(out, static_cast<uint32_t>(image.height));  // positive: bottom-up rows
-  PutU16(out, 1);                                     // planes
+  PutU16(out, 1);                                    // planes
   PutU16(out, kBitsPerPixel);
   PutU32(out, 0);  // BI_RGB, no compression
   PutU32(out, dataSize);

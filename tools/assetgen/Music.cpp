@@ -171,21 +171,13 @@ class SongParser {
     block = Block::Pattern;
   }
 
+  // A line of the open block, or a song-wide setting outside every block.
   void ReadLine(const TextLine& line) {
-    switch (block) {
-      case Block::None:
-        ReadSetting(line);
-        break;
-      case Block::Instrument:
-        ReadInstrumentLine(line);
-        break;
-      case Block::Drum:
-        ReadDrumLine(line);
-        break;
-      case Block::Pattern:
-        ReadPatternLine(line);
-        break;
-    }
+    using Reader = void (SongParser::*)(const TextLine&);
+    // By Block: None, Instrument, Drum, Pattern.
+    static constexpr Reader kReaders[] = {&SongParser::ReadSetting, &SongParser::ReadInstrumentLine,
+                                          &SongParser::ReadDrumLine, &SongParser::ReadPatternLine};
+    (this->*kReaders[static_cast<int>(block)])(line);
   }
 
   void ReadSetting(const TextLine& line) {
@@ -229,11 +221,7 @@ class SongParser {
     const std::string& keyword = line.words[0];
     Drum& drum = song.drums.back();
     if (keyword == "layer") {
-      ExpectArguments(source, line, 0);
-      if (layer) CheckLayer(source, *layer);
-      drum.layers.emplace_back();
-      layer = &drum.layers.back();
-      layer->line = line.number;
+      layer = StartLayer(source, line, drum.layers, layer);
     } else if (!layer) {
       throw ContentError(source.name, line.number,
                          "'" + keyword + "' before the drum's first 'layer'");

@@ -14,9 +14,9 @@
 struct Instrument {
   std::string name;
   Voice voice;
-  int transpose = 0;        // semitones added to every note
-  double echoDelay = 0.0;   // seconds; 0 = no echo
-  double echoLevel = 0.0;   // gain of the echo, 0..1
+  int transpose = 0;       // semitones added to every note
+  double echoDelay = 0.0;  // seconds; 0 = no echo
+  double echoLevel = 0.0;  // gain of the echo, 0..1
 };
 
 // A percussion hit, named by one character in drum tracks; sounds like a
@@ -44,10 +44,10 @@ struct Pattern {
 };
 
 struct Song {
-  double tempo = 120.0;   // beats per minute
-  int stepsPerBeat = 4;   // 4: each step is a sixteenth note
+  double tempo = 120.0;  // beats per minute
+  int stepsPerBeat = 4;  // 4: each step is a sixteenth note
   int channels = 2;
-  double peak = 0.8;      // the finished mix is scaled so its loudest sample is this
+  double peak = 0.8;  // the finished mix is scaled so its loudest sample is this
   std::vector<Instrument> instruments;
   std::vector<Drum> drums;
   std::vector<Pattern> patterns;

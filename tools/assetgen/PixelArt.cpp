@@ -30,7 +30,8 @@ Rgb ParseColour(const TextSource& source, const TextLine& line, size_t first) {
 // The transparent colour belongs to '.' alone, and '.' is always transparent.
 void CheckTransparency(const TextSource& source, const TextLine& line, char key, Rgb colour) {
   if (key == kTransparentChar && colour != kTransparent) {
-    throw ContentError(source.name, line.number, "'.' is the transparent character: it must be 255 0 255");
+    throw ContentError(source.name, line.number,
+                       "'.' is the transparent character: it must be 255 0 255");
   }
   if (key != kTransparentChar && colour == kTransparent) {
     throw ContentError(source.name, line.number,
@@ -124,9 +125,9 @@ Image ParsePicture(const TextSource& source, const Palette& shared) {
     }
   }
   if (row != image.height) {
-    throw ContentError(source.name, lastLine,
-                       "the grid has " + std::to_string(row) + " rows, not " +
-                           std::to_string(image.height));
+    throw ContentError(
+        source.name, lastLine,
+        "the grid has " + std::to_string(row) + " rows, not " + std::to_string(image.height));
   }
   return image;
 }

@@ -41,14 +41,13 @@ double ParseHz(const TextSource& source, const TextLine& line, const std::string
 bool ParseNoteName(const std::string& word, int& midi) { return NoteNumber(word, midi); }
 
 bool ParseLayerSetting(const TextSource& source, const TextLine& line, Layer& layer) {
+  static const NumberSetting<Layer> kNumbers[] = {
+      {"at", &Layer::at, 0.0, kLongestSound},
+      {"length", &Layer::length, 0.005, kLongestSound},
+  };
+  if (ParseNumberSetting(source, line, kNumbers, layer)) return true;
   const std::string& keyword = line.words[0];
-  if (keyword == "at") {
-    ExpectArguments(source, line, 1);
-    layer.at = ParseNumber(source, line, line.words[1], 0.0, kLongestSound);
-  } else if (keyword == "length") {
-    ExpectArguments(source, line, 1);
-    layer.length = ParseNumber(source, line, line.words[1], 0.005, kLongestSound);
-  } else if (keyword == "freq") {
+  if (keyword == "freq") {
     if (line.words.size() != 2 && line.words.size() != 3) {
       throw ContentError(source.name, line.number,
                          "'freq' takes <start> [end]: Hz or note names such as A4");
@@ -81,17 +80,22 @@ void CheckLayer(const TextSource& source, const Layer& layer) {
   }
 }
 
+Layer* StartLayer(const TextSource& source, const TextLine& line, std::vector<Layer>& layers,
+                  const Layer* current) {
+  ExpectArguments(source, line, 0);
+  if (current) CheckLayer(source, *current);
+  layers.emplace_back();
+  layers.back().line = line.number;
+  return &layers.back();
+}
+
 SoundRecipe ParseSoundRecipe(const TextSource& source) {
   SoundRecipe recipe;
   Layer* layer = nullptr;  // the block being filled; null before the first "layer"
   for (const TextLine& line : source.lines) {
     const std::string& keyword = line.words[0];
     if (keyword == "layer") {
-      ExpectArguments(source, line, 0);
-      if (layer) CheckLayer(source, *layer);
-      recipe.layers.emplace_back();
-      layer = &recipe.layers.back();
-      layer->line = line.number;
+      layer = StartLayer(source, line, recipe.layers, layer);
     } else if (!layer && keyword == "channels") {
       ExpectArguments(source, line, 1);
       recipe.channels = ParseInteger(source, line, line.words[1], 1, 2);
@@ -101,8 +105,9 @@ SoundRecipe ParseSoundRecipe(const TextSource& source) {
     } else if (layer && ParseLayerSetting(source, line, *layer)) {
       // applied to the current layer
     } else if (!layer) {
-      throw ContentError(source.name, line.number,
-                         "'" + keyword + "' before the first 'layer' (only channels and gain go there)");
+      throw ContentError(
+          source.name, line.number,
+          "'" + keyword + "' before the first 'layer' (only channels and gain go there)");
     } else {
       throw ContentError(source.name, line.number, "unknown keyword '" + keyword + "'");
     }

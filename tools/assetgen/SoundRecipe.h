@@ -11,12 +11,12 @@
 // and how its pitch moves.
 struct Layer {
   Voice voice;
-  double at = 0.0;        // seconds from the start of the sound
-  double length = 0.1;    // seconds, release included
+  double at = 0.0;      // seconds from the start of the sound
+  double length = 0.1;  // seconds, release included
   double startHz = 440.0;
-  double endHz = 440.0;   // the pitch glides from startHz to endHz over length
+  double endHz = 440.0;  // the pitch glides from startHz to endHz over length
   Sweep sweep = Sweep::Exponential;
-  int line = 0;           // where the layer begins in its file, for messages
+  int line = 0;  // where the layer begins in its file, for messages
 };
 
 // A sound effect: layers mixed together, then the whole scaled by gain.
@@ -36,6 +36,10 @@ bool ParseNoteName(const std::string& word, int& midi);
 bool ParseLayerSetting(const TextSource& source, const TextLine& line, Layer& layer);
 // Checks a finished layer (its envelope must fit in its length); throws ContentError.
 void CheckLayer(const TextSource& source, const Layer& layer);
+// A "layer" line: checks the layer before it (current, when not null) and
+// appends a new one to layers; returns the new layer.
+Layer* StartLayer(const TextSource& source, const TextLine& line, std::vector<Layer>& layers,
+                  const Layer* current);
 
 // The note a layer plays: its pitch sweep, held until its release begins.
 Note LayerNote(const Layer& layer);

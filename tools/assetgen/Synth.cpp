@@ -9,7 +9,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMinAudibleHz = 1.0;
-constexpr double kMaxHz = kSampleRate / 2.0;  // Nyquist: nothing above survives sampling
+constexpr double kMaxHz = kSampleRate / 2.0;    // Nyquist: nothing above survives sampling
 constexpr double kLongestEnvelopeStage = 30.0;  // seconds; catches a mistyped value
 
 // Smooths the jump of a square or saw edge over one sample, so high notes
@@ -142,8 +142,7 @@ void RenderNote(const Voice& voice, const Note& note, SoundBuffer& out, size_t s
       s -= lowpassedForHigh;
     }
 
-    const double level =
-        s * voice.volume * note.gain * EnvelopeLevel(voice.envelope, t, note.gate);
+    const double level = s * voice.volume * note.gain * EnvelopeLevel(voice.envelope, t, note.gate);
     const size_t at = (frame % frames) * static_cast<size_t>(out.channels);
     if (out.channels == 1) {
       out.samples[at] += static_cast<float>(level);
@@ -155,13 +154,18 @@ void RenderNote(const Voice& voice, const Note& note, SoundBuffer& out, size_t s
 }
 
 bool ParseVoiceSetting(const TextSource& source, const TextLine& line, Voice& voice) {
+  static const NumberSetting<Voice> kNumbers[] = {
+      {"duty", &Voice::duty, 0.05, 0.95},
+      {"volume", &Voice::volume, 0.0, 1.0},
+      {"lowpass", &Voice::lowpass, 20.0, kMaxHz},
+      {"highpass", &Voice::highpass, 20.0, kMaxHz},
+      {"pan", &Voice::pan, -1.0, 1.0},
+  };
+  if (ParseNumberSetting(source, line, kNumbers, voice)) return true;
   const std::string& keyword = line.words[0];
   if (keyword == "wave") {
     ExpectArguments(source, line, 1);
     voice.wave = ParseWave(source, line);
-  } else if (keyword == "duty") {
-    ExpectArguments(source, line, 1);
-    voice.duty = ParseNumber(source, line, line.words[1], 0.05, 0.95);
   } else if (keyword == "envelope") {
     ExpectArguments(source, line, 4);
     Envelope& e = voice.envelope;
@@ -170,9 +174,6 @@ bool ParseVoiceSetting(const TextSource& source, const TextLine& line, Voice& vo
     e.decay = ParseNumber(source, line, line.words[2], 0.0, kLongestEnvelopeStage);
     e.sustain = ParseNumber(source, line, line.words[3], 0.0, 1.0);
     e.release = ParseNumber(source, line, line.words[4], 0.001, kLongestEnvelopeStage);
-  } else if (keyword == "volume") {
-    ExpectArguments(source, line, 1);
-    voice.volume = ParseNumber(source, line, line.words[1], 0.0, 1.0);
   } else if (keyword == "vibrato") {
     if (line.words.size() != 3 && line.words.size() != 4) {
       throw ContentError(source.name, line.number,
@@ -182,15 +183,6 @@ bool ParseVoiceSetting(const TextSource& source, const TextLine& line, Voice& vo
     voice.vibratoDepth = ParseNumber(source, line, line.words[2], 0.0, 12.0);
     voice.vibratoDelay =
         line.words.size() == 4 ? ParseNumber(source, line, line.words[3], 0.0, 10.0) : 0.0;
-  } else if (keyword == "lowpass") {
-    ExpectArguments(source, line, 1);
-    voice.lowpass = ParseNumber(source, line, line.words[1], 20.0, kMaxHz);
-  } else if (keyword == "highpass") {
-    ExpectArguments(source, line, 1);
-    voice.highpass = ParseNumber(source, line, line.words[1], 20.0, kMaxHz);
-  } else if (keyword == "pan") {
-    ExpectArguments(source, line, 1);
-    voice.pan = ParseNumber(source, line, line.words[1], -1.0, 1.0);
   } else if (keyword == "seed") {
     ExpectArguments(source, line, 1);
     voice.seed = static_cast<uint32_t>(ParseInteger(source, line, line.words[1], 1, 1000000000));

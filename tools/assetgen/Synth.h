@@ -19,7 +19,7 @@ struct Envelope {
 // How one oscillator sounds, whatever pitch it plays.
 struct Voice {
   Wave wave = Wave::Square;
-  double duty = 0.5;          // square only: fraction of the cycle spent high
+  double duty = 0.5;  // square only: fraction of the cycle spent high
   Envelope envelope;
   double volume = 0.5;        // linear gain, 1 = full scale
   double vibratoRate = 0.0;   // Hz

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -30,3 +31,26 @@ int ParseInteger(const TextSource& source, const TextLine& line, const std::stri
                  int high);
 // Throws ContentError unless line has exactly count words after its keyword.
 void ExpectArguments(const TextSource& source, const TextLine& line, size_t count);
+
+// A keyword that sets one number of an object, within a range.
+template <typename Object>
+struct NumberSetting {
+  const char* keyword;
+  double Object::*field;
+  double low;
+  double high;
+};
+
+// Sets the number that line gives when its keyword is one of settings; false
+// when it is none of them.
+template <typename Object, size_t N>
+bool ParseNumberSetting(const TextSource& source, const TextLine& line,
+                        const NumberSetting<Object> (&settings)[N], Object& object) {
+  for (const NumberSetting<Object>& setting : settings) {
+    if (line.words[0] != setting.keyword) continue;
+    ExpectArguments(source, line, 1);
+    object.*setting.field = ParseNumber(source, line, line.words[1], setting.low, setting.high);
+    return true;
+  }
+  return false;
+}
