@@ -37,6 +37,29 @@ ContentError ExpectContentError(F f) {
   return ContentError("", 0, "");
 }
 
+// A text that a reader must refuse: the line and words its fault names.
+struct FaultCase {
+  const char* text;
+  int line;
+  const char* words;
+};
+
+// Each case's text, read by read(source) under the name file, must fail with
+// a fault that names the file, the case's line and its words.
+template <typename Read>
+void ExpectFaults(const std::string& file, const std::vector<FaultCase>& cases, Read read) {
+  for (const FaultCase& c : cases) {
+    const ContentError error = ExpectContentError([&] { read(SplitText(file, c.text)); });
+    EXPECT_EQ(error.file, file) << c.text;
+    EXPECT_EQ(error.line, c.line) << c.text;
+    EXPECT_NE(error.message.find(c.words), std::string::npos)
+        << "message '" << error.message << "' for:\n"
+        << c.text;
+    const std::string where = c.line > 0 ? file + ":" + std::to_string(c.line) : file;
+    EXPECT_EQ(std::string(error.what()).rfind(where + ": ", 0), 0u) << error.what();
+  }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- BMP
@@ -164,33 +187,20 @@ TEST(Picture, ColourLinesOverrideThePaletteForThatPictureOnly) {
 
 TEST(Picture, FaultsNameTheFileAndLine) {
   const Palette palette = TestPalette();
-  struct Case {
-    const char* text;
-    int line;
-    const char* words;
-  };
-  const Case cases[] = {
-      {"size 3 1\ngrid\nKKKK\n", 3, "4 characters wide"},
-      {"size 2 1\ngrid\nKx\n", 3, "'x' at column 2"},
-      {"size 2 2\ngrid\nKK\n", 3, "1 rows, not 2"},
-      {"size 2 1\ngrid\nKK\nKK\n", 4, "more than 1"},
-      {"grid\nKK\n", 1, "before 'size'"},
-      {"size 0 4\n", 1, "outside the range"},
-      {"size 2\n", 1, "takes 2 values"},
-      {"\nsize 2 1\nshape round\n", 3, "unknown keyword 'shape'"},
-      {"size 1 1\ncolour Q 255 0 255\ngrid\nQ\n", 2, "transparent colour"},
-      {"size 1 1\ncolour Q 300 0 0\ngrid\nQ\n", 2, "'300' is outside"},
-  };
-  for (const Case& c : cases) {
-    const ContentError error =
-        ExpectContentError([&] { ParsePicture(SplitText("hero.pix", c.text), palette); });
-    EXPECT_EQ(error.file, "hero.pix") << c.text;
-    EXPECT_EQ(error.line, c.line) << c.text;
-    EXPECT_NE(error.message.find(c.words), std::string::npos)
-        << "message '" << error.message << "' for:\n"
-        << c.text;
-    EXPECT_EQ(std::string(error.what()).rfind("hero.pix:" + std::to_string(c.line) + ": ", 0), 0u);
-  }
+  ExpectFaults("hero.pix",
+               {
+                   {"size 3 1\ngrid\nKKKK\n", 3, "4 characters wide"},
+                   {"size 2 1\ngrid\nKx\n", 3, "'x' at column 2"},
+                   {"size 2 2\ngrid\nKK\n", 3, "1 rows, not 2"},
+                   {"size 2 1\ngrid\nKK\nKK\n", 4, "more than 1"},
+                   {"grid\nKK\n", 1, "before 'size'"},
+                   {"size 0 4\n", 1, "outside the range"},
+                   {"size 2\n", 1, "takes 2 values"},
+                   {"\nsize 2 1\nshape round\n", 3, "unknown keyword 'shape'"},
+                   {"size 1 1\ncolour Q 255 0 255\ngrid\nQ\n", 2, "transparent colour"},
+                   {"size 1 1\ncolour Q 300 0 0\ngrid\nQ\n", 2, "'300' is outside"},
+               },
+               [&](const TextSource& source) { ParsePicture(source, palette); });
 }
 
 TEST(Palette, OnlyTheDotMayBeMagentaAndTheDotMustBe) {
@@ -308,31 +318,19 @@ TEST(Sound, AMixThatWouldClipIsRefused) {
 }
 
 TEST(Sound, RecipeFaultsNameTheFileAndLine) {
-  struct Case {
-    const char* text;
-    int line;
-    const char* words;
-  };
-  const Case cases[] = {
-      {"layer\nwave sqaure\n", 2, "unknown wave 'sqaure'"},
-      {"wave square\n", 1, "before the first 'layer'"},
-      {"layer\nlength 0.1\nenvelope 0.05 0 1 0.08\n", 1, "do not fit"},
-      {"layer\nenvelope 0 0.1 1 0.1\n", 2, "'0' is outside"},
-      {"layer\nfreq H4\n", 2, "'H4' is not a number"},
-      {"layer\nvolume loud\n", 2, "'loud' is not a number"},
-      {"layer\n\n# comment\nbounce 3\n", 4, "unknown keyword 'bounce'"},
-      {"channels 2\n", 0, "no 'layer'"},
-      {"channels 3\nlayer\n", 1, "outside the range"},
-  };
-  for (const Case& c : cases) {
-    const ContentError error =
-        ExpectContentError([&] { ParseSoundRecipe(SplitText("zap.sfx", c.text)); });
-    EXPECT_EQ(error.file, "zap.sfx") << c.text;
-    EXPECT_EQ(error.line, c.line) << c.text;
-    EXPECT_NE(error.message.find(c.words), std::string::npos)
-        << "message '" << error.message << "' for:\n"
-        << c.text;
-  }
+  ExpectFaults("zap.sfx",
+               {
+                   {"layer\nwave sqaure\n", 2, "unknown wave 'sqaure'"},
+                   {"wave square\n", 1, "before the first 'layer'"},
+                   {"layer\nlength 0.1\nenvelope 0.05 0 1 0.08\n", 1, "do not fit"},
+                   {"layer\nenvelope 0 0.1 1 0.1\n", 2, "'0' is outside"},
+                   {"layer\nfreq H4\n", 2, "'H4' is not a number"},
+                   {"layer\nvolume loud\n", 2, "'loud' is not a number"},
+                   {"layer\n\n# comment\nbounce 3\n", 4, "unknown keyword 'bounce'"},
+                   {"channels 2\n", 0, "no 'layer'"},
+                   {"channels 3\nlayer\n", 1, "outside the range"},
+               },
+               [&](const TextSource& source) { ParseSoundRecipe(source); });
 }
 
 // ---------------------------------------------------------------- music
@@ -392,33 +390,21 @@ TEST(Music, NotesRingingPastTheEndWrapToTheStart) {
 }
 
 TEST(Music, SongFaultsNameTheFileAndLine) {
-  struct Case {
-    const char* text;
-    int line;
-    const char* words;
-  };
-  const Case cases[] = {
-      {"instrument a\npattern p\na A4 H4\nsong p\n", 3, "'H4' is not a note"},
-      {"instrument a\npattern p\nb A4\nsong p\n", 3, "'b' is neither"},
-      {"instrument a\npattern p\ndrums kx\nsong p\n", 3, "not a drum"},
-      {"instrument a\npattern p\na A4 A4\ndrums .\nsong p\n", 2, "has 1 steps"},
-      {"instrument a\npattern p\na A4\nsong q\n", 4, "no pattern named 'q'"},
-      {"instrument a\npattern p\na A4\n", 0, "no 'song'"},
-      {"tempo fast\n", 1, "not a number"},
-      {"instrument a\nwobble 3\n", 2, "unknown instrument keyword"},
-      {"drum k\nwave sine\n", 2, "before the drum's first 'layer'"},
-      {"drum k\ndrum s\nlayer\n", 1, "has no 'layer'"},
-      {"instrument a\ninstrument a\n", 2, "already taken"},
-  };
-  for (const Case& c : cases) {
-    const ContentError error =
-        ExpectContentError([&] { ParseSong(SplitText("tune.song", c.text)); });
-    EXPECT_EQ(error.file, "tune.song") << c.text;
-    EXPECT_EQ(error.line, c.line) << c.text;
-    EXPECT_NE(error.message.find(c.words), std::string::npos)
-        << "message '" << error.message << "' for:\n"
-        << c.text;
-  }
+  ExpectFaults("tune.song",
+               {
+                   {"instrument a\npattern p\na A4 H4\nsong p\n", 3, "'H4' is not a note"},
+                   {"instrument a\npattern p\nb A4\nsong p\n", 3, "'b' is neither"},
+                   {"instrument a\npattern p\ndrums kx\nsong p\n", 3, "not a drum"},
+                   {"instrument a\npattern p\na A4 A4\ndrums .\nsong p\n", 2, "has 1 steps"},
+                   {"instrument a\npattern p\na A4\nsong q\n", 4, "no pattern named 'q'"},
+                   {"instrument a\npattern p\na A4\n", 0, "no 'song'"},
+                   {"tempo fast\n", 1, "not a number"},
+                   {"instrument a\nwobble 3\n", 2, "unknown instrument keyword"},
+                   {"drum k\nwave sine\n", 2, "before the drum's first 'layer'"},
+                   {"drum k\ndrum s\nlayer\n", 1, "has no 'layer'"},
+                   {"instrument a\ninstrument a\n", 2, "already taken"},
+               },
+               [&](const TextSource& source) { ParseSong(source); });
 }
 
 // ---------------------------------------------------------------- files
