@@ -77,7 +77,7 @@ LevelReach::LevelReach(const std::vector<std::string>& levelLines) : lines(level
     for (const Move& move : moves[from]) incoming[move.to].push_back({from, move.cost});
   }
   summary.coins = static_cast<int>(coinCells.size());
-  summary.coinsNeeded = (summary.coins + 1) / 2;
+  summary.coinsNeeded = rules::GoldNeeded(summary.coins) / rules::kGoldPerCoin;
   if (start.c < 0 || door.c < 0) return;
   doorIndex = Index(door.c, door.r);
   // The player is placed at 'S' and lands below it.

@@ -12,11 +12,10 @@
 #include <vector>
 
 #include "LevelCheck.h"
+#include "base/Rules.h"
 #include "level/LevelReach.h"
 
 namespace {
-
-constexpr int kShippedLevels = 10;
 
 std::string LevelPath(int number) {
   return "Resources/Data/Level" + std::to_string(number) + ".txt";
@@ -79,7 +78,7 @@ std::string StartAndDoor(int start, int door) {
 // The shipped levels
 
 TEST(ShippedLevels, FollowTheFileRules) {
-  for (int n = 0; n < kShippedLevels; ++n) {
+  for (int n = 0; n < rules::kLevelCount; ++n) {
     std::vector<std::string> lines = ReadLevel(n);
     if (lines.empty()) {
       ADD_FAILURE() << LevelPath(n) << " is missing or empty";
@@ -92,7 +91,7 @@ TEST(ShippedLevels, FollowTheFileRules) {
 }
 
 TEST(ShippedLevels, DoorAndHalfTheCoinsCanBeReachedFromTheStart) {
-  for (int n = 0; n < kShippedLevels; ++n) {
+  for (int n = 0; n < rules::kLevelCount; ++n) {
     std::vector<std::string> lines = ReadLevel(n);
     if (lines.empty()) {
       ADD_FAILURE() << LevelPath(n) << " is missing or empty";
@@ -115,7 +114,7 @@ TEST(ShippedLevels, DoorAndHalfTheCoinsCanBeReachedFromTheStart) {
 TEST(ShippedLevels, HaveNoDeadEnds) {
   // Every place the player can get to, short of falling out of the level,
   // still leads to the door: nobody has to restart to get out of a hole.
-  for (int n = 0; n < kShippedLevels; ++n) {
+  for (int n = 0; n < rules::kLevelCount; ++n) {
     std::vector<std::string> lines = ReadLevel(n);
     if (lines.empty()) {
       ADD_FAILURE() << LevelPath(n) << " is missing or empty";
@@ -128,7 +127,7 @@ TEST(ShippedLevels, HaveNoDeadEnds) {
 }
 
 TEST(ShippedLevels, NoEnemyStartsNextToThePlayer) {
-  for (int n = 0; n < kShippedLevels; ++n) {
+  for (int n = 0; n < rules::kLevelCount; ++n) {
     std::vector<std::string> lines = ReadLevel(n);
     if (lines.empty()) {
       ADD_FAILURE() << LevelPath(n) << " is missing or empty";
