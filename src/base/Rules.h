@@ -26,6 +26,9 @@ constexpr float kMaxSpeed = 20.0f;      // pixels per step
 constexpr float kBounce = 4.0f;         // landing factor
 constexpr float kJumpImpulse = 350.0f;  // pixels per second, upward
 
+// --- Fighting ---
+constexpr int kBulletDamage = 10;  // health a bullet takes from the enemy it hits
+
 // --- Gold and the door ---
 constexpr int kGoldPerCoin = 10;    // gold a coin adds
 constexpr float kExitShare = 0.5f;  // share of the level's gold the door asks for

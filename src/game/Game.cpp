@@ -21,7 +21,6 @@
 namespace {
 constexpr int kWarmupSteps = 2;          // the second step after a start is the first to move
 constexpr float kGameOverMs = 10000.0f;  // how long "GAME OVER" shows
-constexpr int kBulletDamage = 10;
 constexpr int kClockPoints = 24;
 constexpr int kGameOverPoints = 48;
 constexpr int kEnemyKinds = 10;  // rand() % 10: 0-4 dumb, 5-7 stalker, 8-9 bird
@@ -225,7 +224,7 @@ void Game::UpdateBullets() {
       for (auto& enemy : enemies) {
         const Sprite* frame = enemy->CurrentFrame();
         if (shot.Overlaps(BoxOf(enemy->x, enemy->y, frame->width, frame->height))) {
-          enemy->ChangeHealth(-kBulletDamage);
+          enemy->ChangeHealth(-rules::kBulletDamage);
           bullet.dead = true;
           break;
         }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,10 +14,13 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <vector>
 
+#include "LevelReport.h"
 #include "PersonModel.h"
 #include "PrivateRunFolder.h"
 #include "Route.h"
+#include "RouteFigures.h"
 #include "RouteRun.h"
 #include "base/Rules.h"
 #include "frontend/GameData.h"
@@ -120,3 +124,90 @@ INSTANTIATE_TEST_SUITE_P(ShippedLevels, RouteReplay,
                          });
 
 }  // namespace
+
+namespace {
+// A 40 × 23 level of rock with one corridor three tiles high along the
+// bottom: a block one tile high, a wall two tiles high further on, and an
+// enemy sealed in a pocket of rock above the corridor.
+std::vector<std::string> ReportLevel() {
+  std::vector<std::string> lines(23, std::string(40, 'W'));
+  for (int r = 19; r <= 21; ++r)
+    for (int c = 1; c <= 38; ++c) lines[r][c] = '.';
+  lines[21][2] = 'S';
+  lines[21][8] = 'W';                   // the block
+  lines[20][14] = lines[21][14] = 'W';  // the wall
+  lines[17][16] = 'E';                  // sealed in: it can never reach the corridor
+  lines[21][37] = 'D';
+  return lines;
+}
+}  // namespace
+
+// The level report's figures for one route on a made-up level, where walls
+// decide where every move ends: a walk right into the block, a jump over it
+// into the wall, a shot into that wall, a walk back left into the block.
+TEST(LevelReport, FiguresOfAMadeUpLevel) {
+  GameSession session(1);
+  std::string text;
+  for (const std::string& line : ReportLevel()) text += line + "\n";
+  session.WriteLevel(0, text);
+  Route route;
+  route.level = 0;
+  route.steps = 700;
+  route.events = {{10, true, RouteKey::Right},  {110, false, RouteKey::Right},
+                  {200, true, RouteKey::Jump},  {208, false, RouteKey::Jump},
+                  {200, true, RouteKey::Right}, {300, false, RouteKey::Right},
+                  {400, true, RouteKey::Shoot}, {408, false, RouteKey::Shoot},
+                  {460, true, RouteKey::Left},  {580, false, RouteKey::Left}};
+  std::stable_sort(route.events.begin(), route.events.end(),
+                   [](const RouteEvent& a, const RouteEvent& b) { return a.step < b.step; });
+  fs::remove(session.folder.Path() + "/Resources/Assets");  // the link, not what it points to
+  LinkAssets(harness::RunDir() + "/Resources/Assets", session.folder.Path() + "/Resources/Assets",
+             false);
+  RouteFigures figures;
+  {
+    harness::CaptureStdout console;
+    figures = MeasureRoute(route, session.instance, true,
+                           harness::RunDir() + "/Resources/Assets/DejaVuSans.ttf");
+  }
+  ASSERT_TRUE(figures.started);
+  EXPECT_FALSE(figures.finished) << "the route never reaches the door";
+  EXPECT_EQ(figures.steps, 700);
+  EXPECT_NEAR(figures.keyChangesPerSecond, 10 / 5.6, 1e-9);
+
+  ASSERT_EQ(figures.moves.size(), 4u);
+  const char* shapes[] = {"walk right +5 +0", "jump right +6 +0", "shot none +0 +0",
+                          "walk left -4 +0"};
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(figures.moves[i].Shape(), shapes[i]) << "move " << i;
+  EXPECT_EQ(figures.LongestRun(), 1);
+  EXPECT_EQ(figures.Landings(), 1) << "only the jump lands";
+  EXPECT_EQ(figures.UnseenLandings(), 0) << "the whole corridor is on screen";
+  EXPECT_EQ(figures.LandingsNearEnemies(), 1) << "the jump lands three tiles from the pocket";
+  EXPECT_DOUBLE_EQ(figures.ClimbingSeconds(), 0.0);
+  EXPECT_EQ(figures.shots, 1);
+  EXPECT_EQ(figures.killsByShots, 0);
+  EXPECT_EQ(figures.health, rules::kFullHealth);
+  // The arrows: 100 + 100 steps right, towards the door, then 120 left, away.
+  EXPECT_EQ(figures.arrowSteps, 320);
+  EXPECT_EQ(figures.awaySteps, 120);
+
+  // A frame every half second: 700 steps hold 11. The window shows the whole
+  // level; the corridor's air is all the black there is, and none of it is
+  // in the top half.
+  ASSERT_EQ(figures.black.size(), 11u);
+  const double air = (3.0 * 38 - 3) * 32 * 32 / (1280.0 * 720);
+  for (size_t i = 0; i < figures.black.size(); ++i) {
+    EXPECT_NEAR(figures.black[i], air, 0.01) << "frame " << i;
+    EXPECT_EQ(figures.topBlack[i], 0.0) << "frame " << i;
+  }
+
+  const LevelRow row = Summarise(0, {figures, figures}, 3);
+  EXPECT_EQ(row.routes, 2);
+  EXPECT_EQ(row.finished, 0);
+  EXPECT_EQ(row.tolerance, 3);
+  EXPECT_EQ(row.shots, 2);
+  EXPECT_NEAR(row.blackMedian, air, 0.01);
+  EXPECT_NEAR(row.awayShare, 120.0 / 320, 1e-9);
+  const std::string table = FormatReport({row}, true);
+  EXPECT_EQ(table.rfind("| level | routes | time s |", 0), 0u) << table;
+  EXPECT_NE(table.find("| 1 | 0/2 | 5.6 |"), std::string::npos) << table;
+}

@@ -6,12 +6,15 @@
 //   ilsmark_routefinder replay <route file>
 //   ilsmark_routefinder tolerance <route file>
 //   ilsmark_routefinder watch <route file>
+//   ilsmark_routefinder report <routes folder> [--no-tolerance] [--moves] [--levels A-B]
+//                       [--markdown FILE]
 // find searches a route that a person can play (see RouteSearch.h), checks
 // it with every key moved at random by a person's timing error and by a
 // replay in the game's own window with the real font, and writes it; replay
 // plays a route file and tells where it ended; tolerance finds the widest
 // timing error the route survives; watch plays it in a real window at the
-// game's own speed, with sound. The search draws into a small window without
+// game's own speed, with sound; report replays every level's routes and
+// prints the level report (see LevelReport.h). The search draws into a small window without
 // the font: what is drawn never changes what happens in a level, and text
 // rendering is most of the cost of a step.
 #include <SDL.h>
@@ -19,6 +22,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -26,10 +30,13 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "LevelReport.h"
 #include "PersonModel.h"
 #include "PrivateRunFolder.h"
 #include "Route.h"
+#include "RouteFigures.h"
 #include "RouteRun.h"
 #include "RouteSearch.h"
 #include "app/GameInstance.h"
@@ -44,6 +51,16 @@ constexpr int kSearchWindowSide = 64;   // pixels; the search only needs the gam
 constexpr int kToleranceVariants = 20;  // replays per timing error when measuring tolerance
 constexpr int kWidestError = 12;        // steps; tolerance stops looking here
 constexpr int kWatchEndMs = 1500;       // the door's frame stays a moment before the window closes
+
+// What the report covers and how.
+struct ReportOptions {
+  std::string folder;     // where the route files are
+  bool tolerance = true;  // measure the timing error each route survives (slow)
+  bool moves = false;     // print every route's moves
+  int firstLevel = 0;     // levels 0-9
+  int lastLevel = rules::kLastLevel;
+  std::string markdown;  // a file for the Markdown table, or empty
+};
 
 // A window, its renderer and a running game on them; sound only when asked.
 struct Session {
@@ -141,24 +158,98 @@ int Replay(const std::string& path) {
   return Finished(outcome) && fault.empty() ? 0 : 1;
 }
 
-int Tolerance(const std::string& path) {
-  Route route;
-  if (!Load(path, route)) return 2;
+// The widest timing error at which kToleranceVariants replays with keys
+// moved at random all finish the level (0 when even one step fails), each
+// error tried from 1 up; with print, a line per error tried.
+int WidestError(const Route& route, bool print) {
   int survived = 0;
   for (int error = 1; error <= kWidestError; ++error) {
     RouteOutcome failure;
     const unsigned seed = FirstFailingSeed(route, error, kToleranceVariants, failure);
     if (seed != 0) {
-      std::printf("timing error of %d steps, seed %u: ", error, seed);
-      PrintOutcome(failure);
+      if (print) {
+        std::printf("timing error of %d steps, seed %u: ", error, seed);
+        PrintOutcome(failure);
+      }
       break;
     }
     survived = error;
-    std::printf("timing error of %d steps: all %d replays finish the level\n", error,
-                kToleranceVariants);
+    if (print)
+      std::printf("timing error of %d steps: all %d replays finish the level\n", error,
+                  kToleranceVariants);
   }
+  return survived;
+}
+
+int Tolerance(const std::string& path) {
+  Route route;
+  if (!Load(path, route)) return 2;
+  const int survived = WidestError(route, true);
   std::printf("level %d survives a timing error of +-%d steps (%d ms)\n", route.level, survived,
               survived * rules::kStepMs);
+  return 0;
+}
+
+// The route files of level in folder: LevelN.route and LevelN-<anything>.route.
+std::vector<std::string> RouteFiles(const fs::path& folder, int level) {
+  const std::string stem = "Level" + std::to_string(level);
+  std::vector<std::string> files;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path().extension() != ".route") continue;
+    if (name == stem + ".route" || name.rfind(stem + "-", 0) == 0) files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+void PrintMoves(const RouteFigures& figures) {
+  for (const RouteMove& move : figures.moves) {
+    std::printf("    %6.2f s  %-24s (%d, %d) -> (%d, %d)%s%s\n",
+                move.firstStep * rules::kStepSeconds, move.Shape().c_str(), move.fromColumn,
+                move.fromRow, move.toColumn, move.toRow,
+                move.landing && !move.landingSeen ? "  LANDING NOT IN VIEW" : "",
+                move.landing && move.nearEnemy ? "  LANDS NEAR AN ENEMY'S START" : "");
+  }
+}
+
+// Replays every level's routes in folder and prints the level report;
+// with markdown, also writes it as a Markdown table there.
+int Report(const ReportOptions& options) {
+  const fs::path font = fs::absolute("Resources/Assets/DejaVuSans.ttf");
+  std::vector<LevelRow> rows;
+  for (int level = options.firstLevel; level <= options.lastLevel; ++level) {
+    std::vector<RouteFigures> figures;
+    int tolerance = options.tolerance ? kWidestError : -1;
+    for (const std::string& file : RouteFiles(options.folder, level)) {
+      Route route;
+      if (!Load(file, route)) return 2;
+      {
+        PrivateRunFolder folder(false);
+        QuietConsole quiet;
+        Session session(kWindowWidth, kWindowHeight);
+        figures.push_back(MeasureRoute(route, *session.instance, true, font.string()));
+      }
+      const RouteFigures& f = figures.back();
+      std::printf("  %s: %s, %.1f s, health %d, gold %d of %d, %zu moves, longest run %d\n",
+                  fs::path(file).filename().c_str(), f.finished ? "finished" : "NOT FINISHED",
+                  f.Seconds(), f.health, f.gold, f.goldNeeded, f.moves.size(), f.LongestRun());
+      if (options.moves) PrintMoves(f);
+      if (options.tolerance) tolerance = std::min(tolerance, WidestError(route, false));
+    }
+    rows.push_back(Summarise(level, figures, figures.empty() ? -1 : tolerance));
+  }
+  const std::string table = FormatReport(rows, false);
+  std::printf("%s", table.c_str());
+  if (options.markdown.empty()) return 0;
+  std::FILE* out = std::fopen(options.markdown.c_str(), "w");
+  if (!out) {
+    std::fprintf(stderr, "cannot write %s\n", options.markdown.c_str());
+    return 2;
+  }
+  std::fputs(FormatReport(rows, true).c_str(), out);
+  std::fclose(out);
   return 0;
 }
 
@@ -260,8 +351,33 @@ int Usage() {
                "[--jobs J] [--error E] [--verbose] [--why]\n"
                "       ilsmark_routefinder replay <route file>\n"
                "       ilsmark_routefinder tolerance <route file>\n"
-               "       ilsmark_routefinder watch <route file>\n");
+               "       ilsmark_routefinder watch <route file>\n"
+               "       ilsmark_routefinder report <routes folder> [--no-tolerance] [--moves] "
+               "[--levels A-B] [--markdown FILE]\n");
   return 2;
+}
+
+// Reads the options after "report <folder>"; false on anything unknown.
+bool ParseReportOptions(int argc, char** argv, ReportOptions& options) {
+  options.folder = fs::absolute(argv[2]).string();
+  for (int i = 3; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--no-tolerance") {
+      options.tolerance = false;
+    } else if (option == "--moves") {
+      options.moves = true;
+    } else if (option == "--markdown" && i + 1 < argc) {
+      options.markdown = fs::absolute(argv[++i]).string();
+    } else if (option == "--levels" && i + 1 < argc &&
+               std::sscanf(argv[++i], "%d-%d", &options.firstLevel, &options.lastLevel) == 2) {
+      options.firstLevel -= 1;  // levels are named as players see them, 1 to 10
+      options.lastLevel -= 1;
+    } else {
+      return false;
+    }
+  }
+  return options.firstLevel >= 0 && options.lastLevel <= rules::kLastLevel &&
+         options.firstLevel <= options.lastLevel;
 }
 
 // Reads the options after "find <level> <file>"; false on anything unknown.
@@ -296,8 +412,11 @@ int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   const std::string command = argv[1];
   SearchOptions options;
+  ReportOptions report;
   if (command == "find" && (argc < 4 || !ParseFindOptions(argc, argv, options))) return Usage();
-  if (command != "find" && command != "replay" && command != "tolerance" && command != "watch")
+  if (command == "report" && !ParseReportOptions(argc, argv, report)) return Usage();
+  if (command != "find" && command != "replay" && command != "tolerance" && command != "watch" &&
+      command != "report")
     return Usage();
   // Paths given on the command line are taken from where the tool was started.
   const std::string path = fs::absolute(command == "find" ? argv[3] : argv[2]).string();
@@ -318,5 +437,6 @@ int main(int argc, char** argv) {
   if (command == "find") return Find(options, path);
   if (command == "replay") return Replay(path);
   if (command == "tolerance") return Tolerance(path);
+  if (command == "report") return Report(report);
   return Watch(path);
 }

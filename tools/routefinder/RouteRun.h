@@ -71,6 +71,8 @@ class RouteRun {
   int PlacedGold() const;
   // The level's own coins still lying in the level.
   const std::vector<const PickupItem*>& PlacedCoins() const { return placedCoins; }
+  // True while key is held down.
+  bool Held(RouteKey key) const { return held[static_cast<int>(key)]; }
   // Every key change sent since Start, at the step it came before.
   const std::vector<RouteEvent>& Log() const { return events; }
 
