@@ -13,7 +13,7 @@ namespace {
 constexpr double kCoinWorth = 1000.0;  // tiles of map distance one needed coin is worth
 constexpr double kHealthWeight = 0.5;  // tiles per point of health lost
 constexpr double kStepCost = 0.002;  // tiles per step, so that of two equal moves the shorter wins
-constexpr double kKillWorth = 4.0;   // tiles per enemy gone: it can no longer hurt
+constexpr double kKillWorth = 150.0;  // tiles per enemy gone: shot, it can no longer hurt or block
 constexpr double kWon = 1e12;
 // Pixels: a move ends in the same place within this much, on one floor. A
 // person sees where the player stopped; a route cannot, so its places are

@@ -9,10 +9,10 @@
 #include "actors/Player.h"
 
 namespace {
-constexpr int kKeyTapSteps = 8;             // jump, drop and single shot keys: a short, sure press
 constexpr int kSettleLimit = 300;           // steps a move may take to come to rest after its keys
 constexpr float kRestVerticalSpeed = 1.0f;  // pixels per second: the landing bounce has died down
 constexpr int kShotBurstSteps = 56;         // X held: three shots at the game's shot rate
+constexpr int kLongBurstSteps = 140;        // X held: six shots, enough for a bird
 
 void Hold(Move& move, RouteKey key, int from, int to) {
   move.keys.push_back({from, true, key});
@@ -26,8 +26,9 @@ void Sort(Move& move) {
 
 std::string Side(RouteKey arrow) { return arrow == RouteKey::Left ? "left" : "right"; }
 
-void AddWalks(std::vector<Move>& moves, RouteKey arrow) {
+void AddWalks(std::vector<Move>& moves, RouteKey arrow, int tap) {
   for (int hold : {6, 10, 16, 24, 34, 46, 60, 78, 100}) {
+    if (hold < tap) continue;
     Move move{"walk " + Side(arrow) + " " + std::to_string(hold), {}, 0};
     Hold(move, arrow, 0, hold);
     moves.push_back(move);
@@ -36,16 +37,16 @@ void AddWalks(std::vector<Move>& moves, RouteKey arrow) {
 
 // The arrow held from the start, the jump key pressed after a run-up, the
 // arrow let go after hold steps in all.
-void AddRunningJumps(std::vector<Move>& moves, RouteKey arrow) {
+void AddRunningJumps(std::vector<Move>& moves, RouteKey arrow, int tap) {
   for (int run : {0, 10, 24, 44}) {
     for (int hold : {12, 24, 32, 40, 50, 60, 72, 84, 97, 110, 125, 140}) {
-      if (hold < run + kKeyTapSteps) continue;
+      if (hold < run + tap) continue;
       Move move{
           "jump " + Side(arrow) + " run " + std::to_string(run) + " hold " + std::to_string(hold),
           {},
           0};
       Hold(move, arrow, 0, hold);
-      Hold(move, RouteKey::Jump, run, run + kKeyTapSteps);
+      Hold(move, RouteKey::Jump, run, run + tap);
       Sort(move);
       moves.push_back(move);
     }
@@ -55,15 +56,16 @@ void AddRunningJumps(std::vector<Move>& moves, RouteKey arrow) {
 // A tap of one key, then the arrow held for a while: jumps steered onto a
 // ledge above (up first, then the arrow in the air) and drops through the
 // platform underfoot (the arrow held while falling, or not).
-void AddTapThenArrow(std::vector<Move>& moves, RouteKey arrow, RouteKey tap, const char* name,
-                     std::initializer_list<int> delays, std::initializer_list<int> holds) {
+void AddTapThenArrow(std::vector<Move>& moves, RouteKey arrow, RouteKey tap, int tapSteps,
+                     const char* name, std::initializer_list<int> delays,
+                     std::initializer_list<int> holds) {
   for (int delay : delays) {
     for (int hold : holds) {
       Move move{std::string(name) + ", " + Side(arrow) + " after " + std::to_string(delay) +
                     " for " + std::to_string(hold),
                 {},
                 0};
-      Hold(move, tap, 0, kKeyTapSteps);
+      Hold(move, tap, 0, tapSteps);
       Hold(move, arrow, delay, delay + hold);
       Sort(move);
       moves.push_back(move);
@@ -72,11 +74,11 @@ void AddTapThenArrow(std::vector<Move>& moves, RouteKey arrow, RouteKey tap, con
 }
 
 // One shot or a burst, after turning to face the arrow's side with a tap.
-void AddShots(std::vector<Move>& moves, RouteKey arrow) {
-  for (int hold : {kKeyTapSteps, kShotBurstSteps}) {
+void AddShots(std::vector<Move>& moves, RouteKey arrow, int tap) {
+  for (int hold : {tap, kShotBurstSteps, kLongBurstSteps}) {
     Move move{"shoot " + Side(arrow) + " for " + std::to_string(hold), {}, 0};
-    Hold(move, arrow, 0, kKeyTapSteps);
-    Hold(move, RouteKey::Shoot, 2 * kKeyTapSteps, 2 * kKeyTapSteps + hold);
+    Hold(move, arrow, 0, tap);
+    Hold(move, RouteKey::Shoot, 2 * tap, 2 * tap + hold);
     moves.push_back(move);
   }
 }
@@ -87,21 +89,21 @@ bool AtRest(const Player& hero, float previousY) {
 }
 }  // namespace
 
-std::vector<Move> AllMoves() {
+std::vector<Move> AllMoves(int tap) {
   std::vector<Move> moves;
   for (RouteKey arrow : {RouteKey::Left, RouteKey::Right}) {
-    AddWalks(moves, arrow);
-    AddRunningJumps(moves, arrow);
-    AddTapThenArrow(moves, arrow, RouteKey::Jump, "jump up", {12, 30, 50},
+    AddWalks(moves, arrow, tap);
+    AddRunningJumps(moves, arrow, tap);
+    AddTapThenArrow(moves, arrow, RouteKey::Jump, tap, "jump up", {12, 30, 50},
                     {8, 16, 24, 30, 40, 50, 64});
-    AddTapThenArrow(moves, arrow, RouteKey::Down, "drop", {0, 20}, {10, 24, 44});
-    AddShots(moves, arrow);
+    AddTapThenArrow(moves, arrow, RouteKey::Down, tap, "drop", {0, 20}, {10, 24, 44});
+    AddShots(moves, arrow, tap);
   }
   Move jump{"jump up", {}, 0};
-  Hold(jump, RouteKey::Jump, 0, kKeyTapSteps);
+  Hold(jump, RouteKey::Jump, 0, tap);
   moves.push_back(jump);
   Move drop{"drop", {}, 0};
-  Hold(drop, RouteKey::Down, 0, kKeyTapSteps);
+  Hold(drop, RouteKey::Down, 0, tap);
   moves.push_back(drop);
   for (int idle : {40, 120, 250}) moves.push_back({"wait " + std::to_string(idle), {}, idle});
   return moves;

@@ -24,8 +24,10 @@ struct Move {
   int idleSteps = 0;          // a wait: steps with no key at all
 };
 
-// Every move the route finder tries at a standstill.
-std::vector<Move> AllMoves();
+// Every move the route finder tries at a standstill. tap is how long a short
+// press (a jump, a drop, a shot) lasts, in steps: long enough that it stays
+// a press a hand makes when both its ends land early or late.
+std::vector<Move> AllMoves(int tap);
 
 // How one playing of a move departs from the plan: a lead-in of idle steps
 // before the first key, each key change moved by its shift (positive: later).

@@ -58,7 +58,10 @@ PlaceKey KeyOf(const MoveEnd& end) { return {end.column, end.row, end.placedGold
 class Search {
  public:
   Search(const SearchOptions& options, GameInstance& instance)
-      : options(options), game(*instance.game), run(instance), moves(AllMoves()) {}
+      : options(options),
+        game(*instance.game),
+        run(instance),
+        moves(AllMoves(person::kMinHoldSteps + 2 * options.timingError)) {}
 
   // Searches until the door or the deadline; false when the level cannot be started.
   bool Run(std::chrono::steady_clock::time_point deadline) {
