@@ -181,7 +181,7 @@ TEST(LevelReport, FiguresOfAMadeUpLevel) {
   EXPECT_EQ(figures.LongestRun(), 1);
   EXPECT_EQ(figures.Landings(), 1) << "only the jump lands";
   EXPECT_EQ(figures.UnseenLandings(), 0) << "the whole corridor is on screen";
-  EXPECT_EQ(figures.LandingsNearEnemies(), 1) << "the jump lands three tiles from the pocket";
+  EXPECT_EQ(figures.LandingsNearEnemies(), 1) << "the jump comes down beside the pocket";
   EXPECT_DOUBLE_EQ(figures.ClimbingSeconds(), 0.0);
   EXPECT_EQ(figures.shots, 1);
   EXPECT_EQ(figures.killsByShots, 0);

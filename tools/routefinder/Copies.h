@@ -16,7 +16,8 @@ struct MoveEnd {
   int placedGold = 0;  // gold from the level's own coins
   int column = -1;     // the standing cell under the middle of the feet
   int row = -1;
-  int steps = 0;  // steps the move took up to rest
+  int steps = 0;    // steps the move took up to rest
+  int enemies = 0;  // enemies still alive in the level
 };
 
 // Runs every trial in a forked copy of this process (the game exactly as it

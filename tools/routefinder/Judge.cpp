@@ -12,7 +12,7 @@
 namespace {
 constexpr double kCoinWorth = 1000.0;  // tiles of map distance one needed coin is worth
 constexpr double kHealthWeight = 0.5;  // tiles per point of health lost
-constexpr double kStepCost = 0.002;  // tiles per step, so that of two equal moves the shorter wins
+constexpr double kStepCost = 0.002;   // tiles per step, so that of two equal moves the shorter wins
 constexpr double kKillWorth = 150.0;  // tiles per enemy gone: shot, it can no longer hurt or block
 constexpr double kWon = 1e12;
 // Pixels: a move ends in the same place within this much, on one floor. A
@@ -74,6 +74,7 @@ MoveEnd Judge::Look(RouteRun& run, bool rested, int steps) {
   end.rested = rested;
   end.steps = steps;
   end.score = end.won || rested ? Score(run) : MoveEnd::kLost;
+  if (run.instance.game->level) end.enemies = static_cast<int>(run.instance.game->enemies.size());
   if (run.Alive()) {
     end.alive = true;
     end.x = run.Hero().x;
@@ -90,5 +91,5 @@ bool Judge::SamePlace(const MoveEnd& plan, const MoveEnd& variant) const {
   return variant.alive && variant.rested && std::fabs(variant.y - plan.y) < 1.0f &&
          std::fabs(variant.x - plan.x) <= kSamePlace && variant.row == plan.row &&
          reach.OneFloor(plan.column, variant.column, plan.row) && variant.health >= plan.health &&
-         variant.placedGold >= plan.placedGold;
+         variant.placedGold >= plan.placedGold && variant.enemies <= plan.enemies;
 }

@@ -25,8 +25,8 @@ class Judge {
   MoveEnd Look(RouteRun& run, bool rested, int steps);
   // Whether a try of a move with its timing moved came out as the planned
   // one: the door both times, or alive and at rest in the same place (on
-  // the same stretch of floor, not far apart), with no more health lost and
-  // none of the coins the plan took missed.
+  // the same stretch of floor, not far apart), with no more health lost,
+  // none of the coins the plan took missed and every enemy it shot dead.
   bool SamePlace(const MoveEnd& plan, const MoveEnd& variant) const;
 
  private:

@@ -12,7 +12,7 @@ namespace {
 constexpr int kSettleLimit = 300;           // steps a move may take to come to rest after its keys
 constexpr float kRestVerticalSpeed = 1.0f;  // pixels per second: the landing bounce has died down
 constexpr int kShotBurstSteps = 56;         // X held: three shots at the game's shot rate
-constexpr int kLongBurstSteps = 140;        // X held: six shots, enough for a bird
+constexpr int kLongBurstSteps = 170;        // X held: seven shots, a bird and one to spare
 
 void Hold(Move& move, RouteKey key, int from, int to) {
   move.keys.push_back({from, true, key});

@@ -17,7 +17,10 @@ constexpr int kMinGapSteps = 6;              // and up at least 48 ms before it 
 constexpr double kMaxEventsPerSecond = 6.0;  // presses plus releases, on average over a route
 constexpr int kWindowSteps = rules::kStepsPerSecond;  // one second of game steps
 constexpr int kMaxEventsPerWindow = 12;               // presses plus releases in any one second
-constexpr int kTimingErrorSteps = 2;  // every key change may land 16 ms early or late
+constexpr int kTimingErrorSteps = 2;  // the least error any level allows: 16 ms early or late
+// The timing error each level's routes must survive, in steps: generous on
+// the first levels, tighter as the game goes on.
+constexpr int kLevelTimingErrorSteps[] = {4, 4, 3, 3, 3, 3, 2, 2, 2, 2};
 }  // namespace person
 
 // A person's pace, fed key changes in step order: a key stays down and up

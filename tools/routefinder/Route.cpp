@@ -1,6 +1,8 @@
 #include "Route.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -160,6 +162,20 @@ bool WriteRoute(const std::string& path, const Route& route, const std::string& 
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file << FormatRoute(route, comment);
   return static_cast<bool>(file.flush());
+}
+
+std::vector<std::string> LevelRouteFiles(const std::string& folder, int level) {
+  namespace fs = std::filesystem;
+  const std::string stem = "Level" + std::to_string(level);
+  std::vector<std::string> files;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path().extension() != ".route") continue;
+    if (name == stem + ".route" || name.rfind(stem + "-", 0) == 0) files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
 }
 
 const char* RouteKeyName(RouteKey key) {

@@ -45,6 +45,10 @@ std::string FormatRoute(const Route& route, const std::string& comment);
 // Writes route to path in its text form; false when the file cannot be written.
 bool WriteRoute(const std::string& path, const Route& route, const std::string& comment);
 
+// The route files of level (0-9) in folder, sorted: LevelN.route and
+// LevelN-<name>.route (a level has one route per random world tried).
+std::vector<std::string> LevelRouteFiles(const std::string& folder, int level);
+
 // The key's name in the text form ("left", "right", "down", "z", "x").
 const char* RouteKeyName(RouteKey key);
 // The SDL keycode the game reads for key.

@@ -15,6 +15,7 @@
 #include "app/GameInstance.h"
 #include "base/Rules.h"
 #include "game/Game.h"
+#include "level/Level.h"
 
 namespace fs = std::filesystem;
 
@@ -175,13 +176,45 @@ class Observer {
       moving = true;
       move = RouteMove{};
       move.firstStep = step;
+      airborne = touchedDown = false;
       move.fromColumn = feet.column;
       move.fromRow = feet.row;
       startCameraX = cameraX;
       startCameraY = cameraY;
       return;
     }
-    if (moving && AtRest()) FinishMove();
+    if (!moving) return;
+    FollowFlight();
+    if (AtRest()) FinishMove();
+  }
+
+  // True when the feet are on a wall or a platform.
+  bool OnGround(const Player& hero) const {
+    const Level& level = *run.instance.game->level;
+    const Sprite* box = hero.CurrentFrame();
+    const int x = static_cast<int>(hero.x);
+    const int under = static_cast<int>(hero.y + static_cast<float>(box->height));
+    const int feet = static_cast<int>(hero.y + static_cast<float>(box->height) - 1.0f);
+    const bool onTop = feet / rules::kTileSize != under / rules::kTileSize;
+    return level.WallInRow(x, box->width - 1, under) ||
+           (onTop && level.PlatformInRow(x, box->width - 1, under));
+  }
+
+  // The landing of a jump or drop is where the player first comes down
+  // after leaving the ground: what a player must see as the move begins
+  // (a slide after it is running, not landing).
+  void FollowFlight() {
+    if (!run.Alive() || touchedDown) return;
+    const Player& hero = run.Hero();
+    if (!OnGround(hero)) {
+      airborne = true;
+      return;
+    }
+    if (!airborne) return;
+    touchedDown = true;
+    touchdownX = hero.x;
+    touchdownY = hero.y;
+    touchdown = FeetCell(hero);
   }
 
   void FinishMove() {
@@ -198,20 +231,20 @@ class Observer {
                 : keys[static_cast<int>(RouteKey::Down)]  ? "drop"
                 : keys[static_cast<int>(RouteKey::Shoot)] ? "shot"
                                                           : "walk";
-    move.landing = move.kind == "jump" || move.kind == "drop";
+    move.landing = (move.kind == "jump" || move.kind == "drop") && touchedDown;
     if (move.landing) {
       // The player and the floor under the feet, on screen as the move began.
       int width = 0;
       int height = 0;
       SDL_GetWindowSize(run.instance.window, &width, &height);
       const Sprite* box = hero.CurrentFrame();
-      const float floorBottom = static_cast<float>((to.row + 2) * rules::kTileSize);
-      move.landingSeen = hero.x >= startCameraX && hero.y >= startCameraY &&
-                         hero.x + static_cast<float>(box->width) <= startCameraX + width &&
+      const float floorBottom = static_cast<float>((touchdown.row + 2) * rules::kTileSize);
+      move.landingSeen = touchdownX >= startCameraX && touchdownY >= startCameraY &&
+                         touchdownX + static_cast<float>(box->width) <= startCameraX + width &&
                          floorBottom <= startCameraY + height;
       for (const Cell& enemy : enemyCells) {
-        if (std::abs(enemy.column - to.column) <= kNearEnemyTiles &&
-            std::abs(enemy.row - to.row) <= kNearEnemyTiles)
+        if (std::abs(enemy.column - touchdown.column) <= kNearEnemyTiles &&
+            std::abs(enemy.row - touchdown.row) <= kNearEnemyTiles)
           move.nearEnemy = true;
       }
     }
@@ -236,6 +269,10 @@ class Observer {
   RouteMove move;
   bool keys[5] = {};  // by RouteKey: pressed during the move
   float startCameraX = 0.0f, startCameraY = 0.0f;
+  bool airborne = false;     // the player has left the ground since the move began
+  bool touchedDown = false;  // and come down again, at:
+  float touchdownX = 0.0f, touchdownY = 0.0f;
+  Cell touchdown;
   size_t seen = 0;  // log entries looked at
 };
 }  // namespace

@@ -16,9 +16,9 @@ struct RouteMove {
   int restStep = 0;                 // the step at which the player stood still again
   int fromColumn = 0, fromRow = 0;  // the standing cells before and after
   int toColumn = 0, toRow = 0;
-  bool landing = false;     // a jump or a drop: it ends where the player lands
-  bool landingSeen = true;  // the landing was on screen when the move began
-  bool nearEnemy = false;   // the landing is within 4 tiles of an enemy's start cell
+  bool landing = false;     // a jump or a drop that left the ground and came down
+  bool landingSeen = true;  // where it first came down was on screen when the move began
+  bool nearEnemy = false;   // that is within 4 tiles of an enemy's start cell
 
   // The kind, the arrows and where it went, in tiles: moves alike in all of
   // these are the same move made again.

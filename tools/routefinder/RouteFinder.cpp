@@ -190,20 +190,6 @@ int Tolerance(const std::string& path) {
   return 0;
 }
 
-// The route files of level in folder: LevelN.route and LevelN-<anything>.route.
-std::vector<std::string> RouteFiles(const fs::path& folder, int level) {
-  const std::string stem = "Level" + std::to_string(level);
-  std::vector<std::string> files;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
-    const std::string name = entry.path().filename().string();
-    if (entry.path().extension() != ".route") continue;
-    if (name == stem + ".route" || name.rfind(stem + "-", 0) == 0) files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 void PrintMoves(const RouteFigures& figures) {
   for (const RouteMove& move : figures.moves) {
     std::printf("    %6.2f s  %-24s (%d, %d) -> (%d, %d)%s%s\n",
@@ -222,7 +208,7 @@ int Report(const ReportOptions& options) {
   for (int level = options.firstLevel; level <= options.lastLevel; ++level) {
     std::vector<RouteFigures> figures;
     int tolerance = options.tolerance ? kWidestError : -1;
-    for (const std::string& file : RouteFiles(options.folder, level)) {
+    for (const std::string& file : LevelRouteFiles(options.folder, level)) {
       Route route;
       if (!Load(file, route)) return 2;
       {

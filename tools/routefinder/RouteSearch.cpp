@@ -46,11 +46,12 @@ struct Node {
   PlaceRange range;  // where the player may stand once the move is made
 };
 
-// Places that count as the same for the search: the standing cell and the
-// gold from the level's own coins.
-using PlaceKey = std::tuple<int, int, int>;
+// Places that count as the same for the search: the standing cell, the gold
+// from the level's own coins and the enemies left (a shot that kills is
+// progress even where the player stands still).
+using PlaceKey = std::tuple<int, int, int, int>;
 
-PlaceKey KeyOf(const MoveEnd& end) { return {end.column, end.row, end.placedGold}; }
+PlaceKey KeyOf(const MoveEnd& end) { return {end.column, end.row, end.placedGold, end.enemies}; }
 
 // Best-first search over the places a person can reach: the most promising
 // place not yet opened is opened next, by playing the move that leads to it
