@@ -136,7 +136,7 @@ std::vector<std::string> ReportLevel() {
   lines[21][2] = 'S';
   lines[21][8] = 'W';                   // the block
   lines[20][14] = lines[21][14] = 'W';  // the wall
-  lines[17][16] = 'E';                  // sealed in: it can never reach the corridor
+  lines[17][12] = 'E';                  // sealed in rock over the corridor: it can never reach it
   lines[21][37] = 'D';
   return lines;
 }
