@@ -173,11 +173,12 @@ class SongParser {
 
   // A line of the open block, or a song-wide setting outside every block.
   void ReadLine(const TextLine& line) {
-    using Reader = void (SongParser::*)(const TextLine&);
-    // By Block: None, Instrument, Drum, Pattern.
-    static constexpr Reader kReaders[] = {&SongParser::ReadSetting, &SongParser::ReadInstrumentLine,
-                                          &SongParser::ReadDrumLine, &SongParser::ReadPatternLine};
-    (this->*kReaders[static_cast<int>(block)])(line);
+    switch (block) {
+      case Block::None: return ReadSetting(line);
+      case Block::Instrument: return ReadInstrumentLine(line);
+      case Block::Drum: return ReadDrumLine(line);
+      case Block::Pattern: return ReadPatternLine(line);
+    }
   }
 
   void ReadSetting(const TextLine& line) {
