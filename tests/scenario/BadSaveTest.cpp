@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/Rules.h"
 #include "frontend/GameData.h"
 #include "harness/PlayLoop.h"
 
@@ -57,7 +58,7 @@ TEST(BadSave, DamagedSavesNeitherStopPlayNorLoseWhatTheyHold) {
     harness::DeferredChecks check;
     Tap(session, SDLK_z);
     check.Expect(session.menu.screen == 1, "Z on Start opens the level select");
-    check.Expect(session.menu.levelReached >= 0 && session.menu.levelReached <= 9,
+    check.Expect(session.menu.levelReached >= 0 && session.menu.levelReached <= rules::kLastLevel,
                  "the level reached is a level that exists");
     session.menu.levelChoice = 0;
     Tap(session, SDLK_z);

@@ -16,6 +16,7 @@
 #include "actors/DumbEnemy.h"
 #include "actors/HealthPack.h"
 #include "actors/Stalker.h"
+#include "base/Rules.h"
 #include "harness/GameHarness.h"
 #include "harness/Harness.h"
 
@@ -331,7 +332,8 @@ TEST(LongPlay, EveryCellCodeThousandsOfStepsOfRunningJumpingShooting) {
       "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW",
   };
   Play play(grid, 7);
-  for (int n = 1; n < 10; ++n) play.session.WriteLevel(n, Join(grid));  // the door leads on
+  for (int n = 1; n < rules::kLevelCount; ++n)
+    play.session.WriteLevel(n, Join(grid));  // the door leads on
   ASSERT_TRUE(play.level() != nullptr);
 
   bool ran = false, jumped = false, shot = false;

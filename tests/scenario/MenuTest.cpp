@@ -16,6 +16,7 @@
 
 #include "audio/Audio.h"
 #include "audio/SoundEffect.h"
+#include "base/Rules.h"
 #include "frontend/GameData.h"
 #include "harness/GameHarness.h"
 #include "harness/PlayLoop.h"
@@ -61,7 +62,7 @@ void UseTestArt(GameSession& session) {
 std::string SaveFile(const std::map<std::string, std::string>& overrides) {
   std::vector<std::pair<std::string, std::string>> pairs = {
       {"Music", "100"}, {"FX", "100"}, {"Level Reached", "0"}};
-  for (int n = 0; n < 10; ++n) {
+  for (int n = 0; n < rules::kLevelCount; ++n) {
     pairs.push_back({"Level" + std::to_string(n) + " Score", "0"});
     pairs.push_back({"Level" + std::to_string(n) + " Time", "9999"});
   }

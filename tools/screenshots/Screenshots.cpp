@@ -8,6 +8,7 @@
 
 #include "HeadlessGame.h"
 #include "app/Input.h"
+#include "base/Rules.h"
 #include "frontend/Menu.h"
 #include "game/Game.h"
 
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
   menu.Options();
   Save(headless, out + "/options.bmp");
 
-  for (int level = 0; level < 10; ++level) {
+  for (int level = 0; level < rules::kLevelCount; ++level) {
     menu.levelChoice = level;
     menu.LaunchLevel();
     if (!instance.game->level) continue;
