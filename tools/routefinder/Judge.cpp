@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "RouteRun.h"
 #include "actors/Door.h"
@@ -19,10 +20,22 @@ constexpr double kWon = 1e12;
 // person sees where the player stopped; a route cannot, so its places are
 // kept this close whatever the timing.
 constexpr float kSamePlace = 48.0f;
+constexpr int kEnemyStartTiles = 4;  // no route rests this close to where an enemy starts
 }  // namespace
 
 Judge::Judge(const std::vector<std::string>& lines, int plannedGold, size_t enemiesAtStart)
-    : reach(lines), plannedGold(plannedGold), enemiesAtStart(enemiesAtStart) {}
+    : reach(lines), plannedGold(plannedGold), enemiesAtStart(enemiesAtStart) {
+  for (int r = 0; r < static_cast<int>(lines.size()); ++r)
+    for (int c = 0; c < static_cast<int>(lines[r].size()); ++c)
+      if (lines[r][c] == 'E') enemyStarts.push_back({c, r});
+}
+
+bool Judge::NearEnemyStart(int column, int row) const {
+  return std::any_of(enemyStarts.begin(), enemyStarts.end(), [&](const auto& start) {
+    return std::abs(start.first - column) <= kEnemyStartTiles &&
+           std::abs(start.second - row) <= kEnemyStartTiles;
+  });
+}
 
 bool Judge::FeetCell(const Player& hero, int& column, int& row) const {
   const Sprite* box = hero.CurrentFrame();

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Copies.h"
@@ -28,6 +29,9 @@ class Judge {
   // the same stretch of floor, not far apart), with no more health lost,
   // none of the coins the plan took missed and every enemy it shot dead.
   bool SamePlace(const MoveEnd& plan, const MoveEnd& variant) const;
+  // True when the standing cell (column, row) is within a few tiles of a
+  // cell where an enemy starts: no fair route comes to rest there.
+  bool NearEnemyStart(int column, int row) const;
 
  private:
   // The standing cell under the middle of the player's feet; false over a pit.
@@ -36,6 +40,7 @@ class Judge {
   double Remaining(RouteRun& run);
 
   LevelReach reach;
-  int plannedGold = 0;  // the door's ask and the spare coins
+  std::vector<std::pair<int, int>> enemyStarts;  // (column, row) of the level's 'E' cells
+  int plannedGold = 0;                           // the door's ask and the spare coins
   size_t enemiesAtStart = 0;
 };

@@ -44,6 +44,10 @@ const Column kColumns[] = {
     {"climb", [](const LevelRow& r) { return Percent(r.climbingShare); }},
     {"run", [](const LevelRow& r) { return std::to_string(r.longestRun); }},
     {"shots", [](const LevelRow& r) { return std::to_string(r.shots); }},
+    {"ammo",
+     [](const LevelRow& r) {
+       return r.ammoBeforeShooting < 0 ? std::string("-") : std::to_string(r.ammoBeforeShooting);
+     }},
     {"kills", [](const LevelRow& r) { return std::to_string(r.fewestKills); }},
     {"health", [](const LevelRow& r) { return std::to_string(r.health); }},
     {"gold/needed",
@@ -76,6 +80,9 @@ LevelRow Summarise(int level, const std::vector<RouteFigures>& figures, int tole
     topBlack.insert(topBlack.end(), f.topBlack.begin(), f.topBlack.end());
     row.longestRun = std::max(row.longestRun, f.LongestRun());
     row.shots += f.shots;
+    if (f.ammoBeforeShooting >= 0 &&
+        (row.ammoBeforeShooting < 0 || f.ammoBeforeShooting < row.ammoBeforeShooting))
+      row.ammoBeforeShooting = f.ammoBeforeShooting;
     row.fewestKills = std::min(row.fewestKills, f.killsByShots);
     row.health = std::min(row.health, f.health);
     row.gold = std::min(row.gold, f.gold);

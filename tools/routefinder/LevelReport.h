@@ -15,11 +15,12 @@ struct LevelRow {
   int tolerance = -1;                // steps: the least any route survives; -1 when not measured
   double blackMedian = 0.0, blackMax = 0.0, topBlackMedian = 0.0;  // shares of frames
   double climbingShare = 0.0;                                      // of the summed route time
-  int longestRun = 0;   // moves of one shape in a row, the most in any route
-  int shots = 0;        // fired in all routes
-  int fewestKills = 0;  // enemies killed by shots, in the route with the fewest
-  int health = 0;       // at the door, the least in any route
-  int gold = 0;         // at the door, the least in any route
+  int longestRun = 0;           // moves of one shape in a row, the most in any route
+  int shots = 0;                // fired in all routes
+  int ammoBeforeShooting = -1;  // shots held before the first one fired, the least in any route
+  int fewestKills = 0;          // enemies killed by shots, in the route with the fewest
+  int health = 0;               // at the door, the least in any route
+  int gold = 0;                 // at the door, the least in any route
   int goldNeeded = 0;
   int unseenLandings = 0;  // in all routes
   int landingsNearEnemies = 0;

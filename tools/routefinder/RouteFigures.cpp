@@ -11,7 +11,9 @@
 
 #include "PersonModel.h"
 #include "RouteRun.h"
+#include "actors/BirdEnemy.h"
 #include "actors/Player.h"
+#include "actors/Stalker.h"
 #include "app/GameInstance.h"
 #include "base/Rules.h"
 #include "game/Game.h"
@@ -134,7 +136,10 @@ class Observer {
 
   void CountShotsAndKills() {
     Game& game = *run.instance.game;
-    if (run.Alive() && run.Hero().ammo < ammo) figures.shots += ammo - run.Hero().ammo;
+    if (run.Alive() && run.Hero().ammo < ammo) {
+      if (figures.shots == 0) figures.ammoBeforeShooting = ammo;
+      figures.shots += ammo - run.Hero().ammo;
+    }
     // An enemy gone with its health down to one bullet was shot; one that
     // fell out of the level still had more.
     for (const auto& [enemy, health] : enemies) {
@@ -318,12 +323,27 @@ int RouteFigures::LandingsNearEnemies() const {
       moves.begin(), moves.end(), [](const RouteMove& m) { return m.landing && m.nearEnemy; }));
 }
 
+namespace {
+// What each enemy of the level became in this world, as players name them.
+std::string EnemyKinds(const Game& game) {
+  std::string kinds;
+  for (const auto& enemy : game.enemies) {
+    const char* kind = dynamic_cast<const BirdEnemy*>(enemy.get()) ? "bird"
+                       : dynamic_cast<const Stalker*>(enemy.get()) ? "stalker"
+                                                                   : "beetle";
+    kinds += (kinds.empty() ? "" : " ") + std::string(kind);
+  }
+  return kinds;
+}
+}  // namespace
+
 RouteFigures MeasureRoute(const Route& route, GameInstance& instance, bool frames,
                           const std::string& fontPath) {
   RouteFigures figures;
   RouteRun run(instance);
   if (!run.Start(route.level, route.seed)) return figures;
   figures.started = true;
+  figures.enemyKinds = EnemyKinds(*instance.game);
   figures.goldNeeded = run.GoldNeeded();
   figures.keyChangesPerSecond = EventsPerSecond(route);
   Observer observer(run, figures, frames, fontPath);

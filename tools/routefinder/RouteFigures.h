@@ -30,7 +30,8 @@ struct RouteMove {
 // What one replay of a route showed.
 struct RouteFigures {
   bool started = false;
-  bool finished = false;  // the door, with enough gold from the level's own coins
+  std::string enemyKinds;  // the world's enemies at the start, in level order: "beetle bird ..."
+  bool finished = false;   // the door, with enough gold from the level's own coins
   int steps = 0;
   double keyChangesPerSecond = 0.0;
   // Shares of exactly black pixels in frames every half second of play, of
@@ -38,6 +39,7 @@ struct RouteFigures {
   std::vector<double> black, topBlack;
   std::vector<RouteMove> moves;
   int shots = 0;
+  int ammoBeforeShooting = -1;  // shots held just before the first one was fired; -1: none fired
   int killsByShots = 0;
   int health = 0;  // at the door (or where the replay ended)
   int gold = 0;

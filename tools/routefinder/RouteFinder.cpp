@@ -218,9 +218,11 @@ int Report(const ReportOptions& options) {
         figures.push_back(MeasureRoute(route, *session.instance, true, font.string()));
       }
       const RouteFigures& f = figures.back();
-      std::printf("  %s: %s, %.1f s, health %d, gold %d of %d, %zu moves, longest run %d\n",
-                  fs::path(file).filename().c_str(), f.finished ? "finished" : "NOT FINISHED",
-                  f.Seconds(), f.health, f.gold, f.goldNeeded, f.moves.size(), f.LongestRun());
+      std::printf(
+          "  %s: %s, %.1f s, health %d, gold %d of %d, %zu moves, longest run %d, enemies: %s\n",
+          fs::path(file).filename().c_str(), f.finished ? "finished" : "NOT FINISHED", f.Seconds(),
+          f.health, f.gold, f.goldNeeded, f.moves.size(), f.LongestRun(),
+          f.enemyKinds.empty() ? "none" : f.enemyKinds.c_str());
       if (options.moves) PrintMoves(f);
       if (options.tolerance) tolerance = std::min(tolerance, WidestError(route, false));
     }

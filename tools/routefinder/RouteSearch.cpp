@@ -243,10 +243,23 @@ class Search {
         RunInCopies(trials, options.jobs, [](const MoveEnd&) { return true; });
     for (size_t m = 0; m < moves.size(); ++m) {
       if (ends[m].score <= MoveEnd::kLost || seen.count(KeyOf(ends[m]))) continue;
+      // A jump or a drop may not come to rest beside an enemy's start;
+      // after a kill (fewer enemies than before the move) it is fair.
+      if (judge->NearEnemyStart(ends[m].column, ends[m].row) &&
+          ends[m].enemies >= nodes[parent].plan.enemies && !moves[m].keys.empty() &&
+          Lands(moves[m]))
+        continue;
       children[m].plan = ends[m];
       nodes.push_back(children[m]);
       frontier.push({ends[m].score, static_cast<int>(nodes.size()) - 1});
     }
+  }
+
+  // True when the move leaves the ground: a jump or a drop.
+  static bool Lands(const Move& move) {
+    return std::any_of(move.keys.begin(), move.keys.end(), [](const MoveKey& key) {
+      return key.key == RouteKey::Jump || key.key == RouteKey::Down;
+    });
   }
 
   // The pace of the key changes sent so far.
