@@ -18,6 +18,8 @@ struct MoveEnd {
   int row = -1;
   int steps = 0;    // steps the move took up to rest
   int enemies = 0;  // enemies still alive in the level
+  int landColumn = -1;  // where a jump or a drop first came down; -1 when it stayed on the ground
+  int landRow = -1;
 };
 
 // Runs every trial in a forked copy of this process (the game exactly as it

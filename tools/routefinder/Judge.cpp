@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "RouteRun.h"
+#include "Touchdown.h"
 #include "actors/Door.h"
 #include "app/GameInstance.h"
 #include "base/Rules.h"
@@ -20,7 +21,6 @@ constexpr double kWon = 1e12;
 // person sees where the player stopped; a route cannot, so its places are
 // kept this close whatever the timing.
 constexpr float kSamePlace = 48.0f;
-constexpr int kEnemyStartTiles = 4;  // no route rests this close to where an enemy starts
 }  // namespace
 
 Judge::Judge(const std::vector<std::string>& lines, int plannedGold, size_t enemiesAtStart)
@@ -32,8 +32,7 @@ Judge::Judge(const std::vector<std::string>& lines, int plannedGold, size_t enem
 
 bool Judge::NearEnemyStart(int column, int row) const {
   return std::any_of(enemyStarts.begin(), enemyStarts.end(), [&](const auto& start) {
-    return std::abs(start.first - column) <= kEnemyStartTiles &&
-           std::abs(start.second - row) <= kEnemyStartTiles;
+    return NearCell(start.first, start.second, column, row);
   });
 }
 

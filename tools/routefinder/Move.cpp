@@ -6,7 +6,11 @@
 #include <string>
 
 #include "RouteRun.h"
+#include "Touchdown.h"
 #include "actors/Player.h"
+#include "app/GameInstance.h"
+#include "game/Game.h"
+#include "level/Level.h"
 
 namespace {
 constexpr int kSettleLimit = 300;           // steps a move may take to come to rest after its keys
@@ -109,7 +113,7 @@ std::vector<Move> AllMoves(int tap) {
   return moves;
 }
 
-int PlayMove(RouteRun& run, const Move& move, const Timing& timing) {
+int PlayMove(RouteRun& run, const Move& move, const Timing& timing, Touchdown* flight) {
   const int start = run.StepsRun();
   std::vector<RouteEvent> plan;
   for (size_t i = 0; i < move.keys.size(); ++i) {
@@ -120,14 +124,19 @@ int PlayMove(RouteRun& run, const Move& move, const Timing& timing) {
   std::stable_sort(plan.begin(), plan.end(),
                    [](const RouteEvent& a, const RouteEvent& b) { return a.step < b.step; });
   const int last = plan.empty() ? timing.lead + move.idleSteps : plan.back().step - start;
+  auto follow = [&run, flight] {
+    if (run.Finished()) return false;
+    if (flight) flight->Follow(*run.instance.game->level, run.Hero());
+    return true;
+  };
   if (!run.Finished()) {
     size_t next = 0;
-    run.PlayEvents(plan, next, start + last + 1, [&run] { return !run.Finished(); });
+    run.PlayEvents(plan, next, start + last + 1, follow);
   }
   for (int i = 0; i < kSettleLimit && !run.Finished(); ++i) {
     const float before = run.Hero().y;
     run.Step();
-    if (!run.Finished() && AtRest(run.Hero(), before)) return last + 2 + i;
+    if (follow() && AtRest(run.Hero(), before)) return last + 2 + i;
   }
   return -1;
 }

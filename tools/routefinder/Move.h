@@ -6,6 +6,7 @@
 #include "Route.h"
 
 class RouteRun;
+class Touchdown;
 
 // One key change of a move, counted in steps from the move's first key.
 struct MoveKey {
@@ -38,5 +39,6 @@ struct Timing {
 
 // Plays move on the run with timing, then lets the player come to rest.
 // Returns the steps taken up to rest, or -1 when the player did not come to
-// rest (or the level ended) within a few seconds.
-int PlayMove(RouteRun& run, const Move& move, const Timing& timing);
+// rest (or the level ended) within a few seconds. With flight, every step
+// of the move is followed for where it first came down.
+int PlayMove(RouteRun& run, const Move& move, const Timing& timing, Touchdown* flight = nullptr);

@@ -6,6 +6,7 @@
 
 #include "Judge.h"
 #include "RouteRun.h"
+#include "Touchdown.h"
 #include "actors/Player.h"
 #include "app/GameInstance.h"
 #include "game/Game.h"
@@ -46,8 +47,14 @@ MoveEnd RepeatCheck::Try(const Move& move, const Timing& timing,
     run.instance.game->player->x = start->first;
     run.instance.game->player->y = start->second;
   }
-  const int rest = PlayMove(run, move, timing);
-  return judge.Look(run, rest >= 0, rest);
+  Touchdown flight;
+  const int rest = PlayMove(run, move, timing, &flight);
+  MoveEnd end = judge.Look(run, rest >= 0, rest);
+  if (flight.landed) {
+    end.landColumn = flight.column;
+    end.landRow = flight.row;
+  }
+  return end;
 }
 
 std::vector<Timing> RepeatCheck::Corners(const Candidate& candidate) const {

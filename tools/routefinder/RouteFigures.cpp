@@ -11,6 +11,7 @@
 
 #include "PersonModel.h"
 #include "RouteRun.h"
+#include "Touchdown.h"
 #include "actors/BirdEnemy.h"
 #include "actors/Player.h"
 #include "actors/Stalker.h"
@@ -23,7 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr double kFrameSeconds = 0.5;  // a frame is measured every half second of play
-constexpr int kNearEnemyTiles = 4;     // a landing this close to an enemy's start cell is unfair
 constexpr float kRestVerticalSpeed = 1.0f;  // pixels per second: the landing bounce has died down
 const char* const kFontLink = "Resources/Assets/DejaVuSans.ttf";
 
@@ -181,7 +181,7 @@ class Observer {
       moving = true;
       move = RouteMove{};
       move.firstStep = step;
-      airborne = touchedDown = false;
+      flight = Touchdown{};
       move.fromColumn = feet.column;
       move.fromRow = feet.row;
       startCameraX = cameraX;
@@ -193,33 +193,8 @@ class Observer {
     if (AtRest()) FinishMove();
   }
 
-  // True when the feet are on a wall or a platform.
-  bool OnGround(const Player& hero) const {
-    const Level& level = *run.instance.game->level;
-    const Sprite* box = hero.CurrentFrame();
-    const int x = static_cast<int>(hero.x);
-    const int under = static_cast<int>(hero.y + static_cast<float>(box->height));
-    const int feet = static_cast<int>(hero.y + static_cast<float>(box->height) - 1.0f);
-    const bool onTop = feet / rules::kTileSize != under / rules::kTileSize;
-    return level.WallInRow(x, box->width - 1, under) ||
-           (onTop && level.PlatformInRow(x, box->width - 1, under));
-  }
-
-  // The landing of a jump or drop is where the player first comes down
-  // after leaving the ground: what a player must see as the move begins
-  // (a slide after it is running, not landing).
   void FollowFlight() {
-    if (!run.Alive() || touchedDown) return;
-    const Player& hero = run.Hero();
-    if (!OnGround(hero)) {
-      airborne = true;
-      return;
-    }
-    if (!airborne) return;
-    touchedDown = true;
-    touchdownX = hero.x;
-    touchdownY = hero.y;
-    touchdown = FeetCell(hero);
+    if (run.Alive()) flight.Follow(*run.instance.game->level, run.Hero());
   }
 
   void FinishMove() {
@@ -236,21 +211,19 @@ class Observer {
                 : keys[static_cast<int>(RouteKey::Down)]  ? "drop"
                 : keys[static_cast<int>(RouteKey::Shoot)] ? "shot"
                                                           : "walk";
-    move.landing = (move.kind == "jump" || move.kind == "drop") && touchedDown;
+    move.landing = (move.kind == "jump" || move.kind == "drop") && flight.landed;
     if (move.landing) {
       // The player and the floor under the feet, on screen as the move began.
       int width = 0;
       int height = 0;
       SDL_GetWindowSize(run.instance.window, &width, &height);
       const Sprite* box = hero.CurrentFrame();
-      const float floorBottom = static_cast<float>((touchdown.row + 2) * rules::kTileSize);
-      move.landingSeen = touchdownX >= startCameraX && touchdownY >= startCameraY &&
-                         touchdownX + static_cast<float>(box->width) <= startCameraX + width &&
+      const float floorBottom = static_cast<float>((flight.row + 2) * rules::kTileSize);
+      move.landingSeen = flight.x >= startCameraX && flight.y >= startCameraY &&
+                         flight.x + static_cast<float>(box->width) <= startCameraX + width &&
                          floorBottom <= startCameraY + height;
       for (const Cell& enemy : enemyCells) {
-        if (std::abs(enemy.column - touchdown.column) <= kNearEnemyTiles &&
-            std::abs(enemy.row - touchdown.row) <= kNearEnemyTiles)
-          move.nearEnemy = true;
+        if (NearCell(enemy.column, enemy.row, flight.column, flight.row)) move.nearEnemy = true;
       }
     }
     figures.moves.push_back(move);
@@ -274,10 +247,7 @@ class Observer {
   RouteMove move;
   bool keys[5] = {};  // by RouteKey: pressed during the move
   float startCameraX = 0.0f, startCameraY = 0.0f;
-  bool airborne = false;     // the player has left the ground since the move began
-  bool touchedDown = false;  // and come down again, at:
-  float touchdownX = 0.0f, touchdownY = 0.0f;
-  Cell touchdown;
+  Touchdown flight;
   size_t seen = 0;  // log entries looked at
 };
 }  // namespace

@@ -243,10 +243,13 @@ class Search {
         RunInCopies(trials, options.jobs, [](const MoveEnd&) { return true; });
     for (size_t m = 0; m < moves.size(); ++m) {
       if (ends[m].score <= MoveEnd::kLost || seen.count(KeyOf(ends[m]))) continue;
-      // A jump or a drop may not come to rest beside an enemy's start;
-      // after a kill (fewer enemies than before the move) it is fair.
-      if (judge->NearEnemyStart(ends[m].column, ends[m].row) &&
-          ends[m].enemies >= nodes[parent].plan.enemies && !moves[m].keys.empty() &&
+      // A jump or a drop may not come down or come to rest beside an
+      // enemy's start; after a kill (fewer enemies than before the move) it
+      // is fair.
+      const bool nearEnemy =
+          judge->NearEnemyStart(ends[m].column, ends[m].row) ||
+          (ends[m].landColumn >= 0 && judge->NearEnemyStart(ends[m].landColumn, ends[m].landRow));
+      if (nearEnemy && ends[m].enemies >= nodes[parent].plan.enemies && !moves[m].keys.empty() &&
           Lands(moves[m]))
         continue;
       children[m].plan = ends[m];
