@@ -37,9 +37,7 @@ bool Judge::NearEnemyStart(int column, int row) const {
 }
 
 bool Judge::FeetCell(const Player& hero, int& column, int& row) const {
-  const Sprite* box = hero.CurrentFrame();
-  column = static_cast<int>((hero.x + static_cast<float>(box->width) / 2.0f) / rules::kTileSize);
-  row = static_cast<int>((hero.y + static_cast<float>(box->height - 1)) / rules::kTileSize);
+  FeetCellOf(hero, column, row);
   return reach.StandingCell(column, row);
 }
 

@@ -42,9 +42,9 @@ std::vector<Cell> CellsOf(const std::vector<std::string>& lines, char code) {
 
 // The standing cell under the middle of the player's feet.
 Cell FeetCell(const Player& hero) {
-  const Sprite* box = hero.CurrentFrame();
-  return {static_cast<int>((hero.x + static_cast<float>(box->width) / 2.0f) / rules::kTileSize),
-          static_cast<int>((hero.y + static_cast<float>(box->height - 1)) / rules::kTileSize)};
+  Cell cell;
+  FeetCellOf(hero, cell.column, cell.row);
+  return cell;
 }
 
 // The shares of exactly black pixels in the window, all of it and its top half.

@@ -17,6 +17,12 @@ bool OnGround(const Level& level, const Player& hero) {
 }
 }  // namespace
 
+void FeetCellOf(const Player& hero, int& column, int& row) {
+  const Sprite* box = hero.CurrentFrame();
+  column = static_cast<int>((hero.x + static_cast<float>(box->width) / 2.0f) / rules::kTileSize);
+  row = static_cast<int>((hero.y + static_cast<float>(box->height - 1)) / rules::kTileSize);
+}
+
 void Touchdown::Follow(const Level& level, const Player& hero) {
   if (landed) return;
   if (!OnGround(level, hero)) {
@@ -27,7 +33,5 @@ void Touchdown::Follow(const Level& level, const Player& hero) {
   landed = true;
   x = hero.x;
   y = hero.y;
-  const Sprite* box = hero.CurrentFrame();
-  column = static_cast<int>((hero.x + static_cast<float>(box->width) / 2.0f) / rules::kTileSize);
-  row = static_cast<int>((hero.y + static_cast<float>(box->height - 1)) / rules::kTileSize);
+  FeetCellOf(hero, column, row);
 }

@@ -9,6 +9,9 @@ class Player;
 // down, is unfair: the enemy may still be there.
 constexpr int kNearEnemyTiles = 4;
 
+// The cell under the middle of the player's feet: where the player stands.
+void FeetCellOf(const Player& hero, int& column, int& row);
+
 inline bool NearCell(int column, int row, int otherColumn, int otherRow) {
   return std::abs(column - otherColumn) <= kNearEnemyTiles &&
          std::abs(row - otherRow) <= kNearEnemyTiles;
